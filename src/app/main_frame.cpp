@@ -1,0 +1,73 @@
+#include "app/main_frame.h"
+
+#include "app/kestrova_doc.h"
+#include "app/kestrova_view.h"
+#include "app/skin_archive.h"
+#include "app/string_table.h"
+#include "platform/input_panel.h"
+
+namespace kestrova::app {
+
+CMainFrame::CMainFrame(platform::UiLoop& loop, CKestrovaDoc& document, std::filesystem::path programDirectory,
+                       platform::Window::Options windowOptions)
+    : loop_(loop),
+      document_(document),
+      programDirectory_(std::move(programDirectory)),
+      windowOptions_(std::move(windowOptions)) {}
+
+CMainFrame::~CMainFrame() {
+  view_.reset();
+  window_.reset();
+  loop_.ForgetTarget(this);
+}
+
+int CMainFrame::OnCreate() {
+  window_ = platform::Window::Create(loop_, windowOptions_, this);
+  if (!window_) return -1;
+  view_ = std::make_unique<CKestrovaView>(loop_, *window_, document_);
+
+  window_->BringToFront();
+
+  // A missing archive leaves every skin image undrawn; the program still runs.
+  Skins().Load(programDirectory_ / "data.dat");
+  Strings().Load(programDirectory_);
+  Strings().SetLanguage(kLanguageRussian);
+
+  // Waveform output starts at full volume: the audio output's software gain
+  // begins at its maximum, so nothing is set here.
+
+  platform::ShowInputPanel(false);
+  return 0;
+}
+
+void CMainFrame::OnActivate(platform::WPARAM) {
+  // Losing activation matters only while a channel plays on the player
+  // screen; the player and its screen hook in here when they exist.
+}
+
+void CMainFrame::OnClose() {
+  view_.reset();
+  window_.reset();
+  loop_.PostQuit(0);
+}
+
+void CMainFrame::ShowWindow() {
+  if (!window_) return;
+  window_->Show();
+  window_->Update();
+}
+
+platform::LRESULT CMainFrame::WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM) {
+  switch (message) {
+    case platform::WM_CLOSE:
+      OnClose();
+      return 0;
+    case platform::WM_ACTIVATE:
+      OnActivate(wParam);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace kestrova::app

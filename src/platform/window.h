@@ -1,0 +1,81 @@
+// The program's one top-level window on SDL2: a 240 x 320 logical screen,
+// scaled on a desktop and full screen on a small display, presenting an
+// RGB565 surface. It turns SDL input into the handset's window messages:
+// keys as virtual-key codes, the left mouse button and touch as pointer
+// messages in logical pixels, close and focus changes as WM_CLOSE and
+// WM_ACTIVATE for the frame, and keeps the invalid area for WM_PAINT.
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/messages.h"
+#include "platform/sdl_handles.h"
+
+namespace kestrova::platform {
+
+class UiLoop;
+
+class Window {
+ public:
+  struct Options {
+    int width = 240;   // logical pixels
+    int height = 320;
+    std::string title = "Kestrova";
+    // nullopt: full screen when the display is too small for the scaled
+    // window; KESTROVA_FULLSCREEN=1/0 in the environment decides otherwise.
+    std::optional<bool> fullScreen;
+    int scale = 2;  // window scale on a desktop; KESTROVA_SCALE overrides
+  };
+
+  // frame receives WM_CLOSE, WM_ACTIVATE and WM_SIZE; the view (set later)
+  // receives input, WM_PAINT and WM_SETTINGCHANGE. Returns null on failure.
+  static std::unique_ptr<Window> Create(UiLoop& loop, const Options& options, MessageTarget* frame);
+  Window(UiLoop& loop, MessageTarget* frame, int width, int height);  // use Create
+  ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  void SetView(MessageTarget* view) { view_ = view; }
+  void Show();
+  void BringToFront();
+  bool FullScreen() const { return fullScreen_; }
+
+  // The client rectangle in logical pixels.
+  Rect ClientRect() const { return {0, 0, width_, height_}; }
+
+  void Invalidate(const std::optional<Rect>& area = std::nullopt);
+  bool HasInvalidArea() const { return invalid_.has_value(); }
+  // Sends WM_PAINT to the view now when part of the window is invalid.
+  void Update();
+  // Called by the view's paint handler: the area to paint, now validated.
+  Rect BeginPaint();
+
+  // Shows an RGB565 surface of the client rectangle's size.
+  bool Present(SDL_Surface* rgb565);
+
+  void HandleEvent(const SDL_Event& event);
+
+ private:
+  void HandleKey(const SDL_KeyboardEvent& key, bool down);
+  void HandlePointer(std::uint32_t message, int x, int y);
+
+  UiLoop& loop_;
+  MessageTarget* frame_;
+  MessageTarget* view_ = nullptr;
+  int width_;
+  int height_;
+  bool fullScreen_ = false;
+  std::optional<Rect> invalid_;
+  WindowPtr window_;
+  RendererPtr renderer_;
+  TexturePtr texture_;
+};
+
+// The virtual-key code of an SDL key, or 0 when the handset has no such key.
+std::uint32_t VirtualKeyFromSdl(SDL_Keycode key);
+
+}  // namespace kestrova::platform

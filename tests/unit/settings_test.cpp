@@ -1,0 +1,158 @@
+#include "app/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "app/kestrova_doc.h"
+#include "platform/sdl_handles.h"
+#include "platform/ui_loop.h"
+#include "support/temp_dir.h"
+
+namespace kestrova::app {
+namespace {
+
+using platform::Registry;
+using test::TempDir;
+
+const ApiBaseUrls kUrls{L"http://primary.test", L"http://alternate.test", std::nullopt};
+
+void WriteDistribution(Registry& registry, std::uint32_t linkId) {
+  registry.SetDword(kDistributionKey, L"AffiliateID", 11);
+  registry.SetDword(kDistributionKey, L"iFriendID", 12);
+  registry.SetDword(kDistributionKey, L"iAgregatorID", 13);
+  registry.SetDword(kDistributionKey, L"iLinkID", linkId);
+}
+
+TEST(Settings, AFirstRunAfterInstallationGetsEveryProfileDefault) {
+  TempDir dir;
+  Registry registry(dir / "r.reg");
+  WriteDistribution(registry, 0);
+  SettingsFields fields;
+  ASSERT_TRUE(ReadSettings(registry, kUrls, fields));
+
+  SettingsFields expected;
+  expected.affiliateId = 11;
+  expected.friendId = 12;
+  expected.agregatorId = 13;
+  expected.apiBaseUrl = L"http://primary.test";
+  EXPECT_EQ(fields, expected);
+  EXPECT_EQ(fields.languageId, -1);  // so the language choice comes first
+}
+
+TEST(Settings, LinkIdOneSelectsTheAlternateUrlAndEveryOtherValueThePrimary) {
+  for (const std::int32_t link : {1, 0, 2, -1}) {
+    TempDir dir;
+    Registry registry(dir / "r.reg");
+    WriteDistribution(registry, static_cast<std::uint32_t>(link));
+    SettingsFields fields;
+    ASSERT_TRUE(ReadSettings(registry, kUrls, fields));
+    EXPECT_EQ(fields.apiBaseUrl, link == 1 ? L"http://alternate.test" : L"http://primary.test") << link;
+  }
+  TempDir dir;
+  Registry registry(dir / "r.reg");
+  WriteDistribution(registry, 1);
+  SettingsFields fields;
+  ApiBaseUrls overridden = kUrls;
+  overridden.overrideUrl = L"http://127.0.0.1:39999";
+  ASSERT_TRUE(ReadSettings(registry, overridden, fields));
+  EXPECT_EQ(fields.apiBaseUrl, L"http://127.0.0.1:39999");
+}
+
+TEST(Settings, AMissingOrWrongSizedDistributionValueFailsButTheProfileIsStillRead) {
+  const auto check = [](auto damage) {
+    TempDir dir;
+    Registry registry(dir / "r.reg");
+    WriteDistribution(registry, 0);
+    registry.SetString(kProfileKey, L"strLogin", L"kept");
+    damage(registry);
+    SettingsFields fields;
+    EXPECT_FALSE(ReadSettings(registry, kUrls, fields));
+    EXPECT_EQ(fields.login, L"kept");
+    EXPECT_EQ(fields.apiBaseUrl, L"http://primary.test");
+  };
+  check([](Registry& r) { r.SetBinary(kDistributionKey, L"AffiliateID", {2, 0}); });
+  check([](Registry& r) { r.DeleteValue(kDistributionKey, L"iFriendID"); });
+  check([](Registry& r) { r.SetString(kDistributionKey, L"iAgregatorID", L"0"); });
+  check([](Registry& r) { r.SetBinary(kDistributionKey, L"iLinkID", {1, 0, 0, 0, 0}); });
+}
+
+TEST(Settings, TheProfileRoundTripsThroughTheRegistryFile) {
+  TempDir dir;
+  SettingsFields written;
+  written.languageId = 4;
+  written.countryCode = L"es";
+  written.countryName = L"Espa\u00f1a";
+  written.operatorId = 77;
+  written.operatorName = L"Operador & \"Co\"";
+  written.timeZoneId = -3;
+  written.timeZoneShift = L"+01:00";
+  written.login = L"fran\u00e7ois";
+  written.password = L"p\\a ss=#";
+  written.qualityId = 3;
+  {
+    Registry registry(dir / "r.reg");
+    WriteDistribution(registry, 0);
+    ASSERT_TRUE(WriteSettings(registry, written));
+  }
+  Registry registry(dir / "r.reg");
+  SettingsFields read;
+  ASSERT_TRUE(ReadSettings(registry, kUrls, read));
+  read.affiliateId = written.affiliateId;
+  read.friendId = written.friendId;
+  read.agregatorId = written.agregatorId;
+  read.apiBaseUrl = written.apiBaseUrl;
+  EXPECT_EQ(read, written);
+  // The distribution key is left as the installer wrote it.
+  EXPECT_EQ(registry.QueryDword(kDistributionKey, L"AffiliateID"), 11U);
+}
+
+class DocumentSettings : public ::testing::Test {
+ protected:
+  platform::SdlLibrary sdl_{SDL_INIT_EVENTS};
+  platform::UiLoop loop_;
+  TempDir dir_;
+};
+
+TEST_F(DocumentSettings, AMissingDistributionValueAsksToQuitWithMinusOne) {
+  Registry registry(dir_ / "r.reg");
+  registry.SetBinary(kDistributionKey, L"AffiliateID", {2, 0});
+  CKestrovaDoc document(registry, loop_, kUrls);
+  EXPECT_TRUE(loop_.QuitRequested());
+  EXPECT_EQ(loop_.ExitCode(), -1);
+}
+
+TEST_F(DocumentSettings, AQualitySavedAtOnceSurvivesWhileOtherChoicesWaitForExit) {
+  const auto file = dir_ / "r.reg";
+  {
+    Registry registry(file);
+    WriteDistribution(registry, 0);
+    ASSERT_TRUE(registry.Flush());
+  }
+  Registry registry(file);
+  CKestrovaDoc document(registry, loop_, kUrls);
+  ASSERT_FALSE(loop_.QuitRequested());
+
+  // Choices during a run stay in memory ...
+  document.settings.languageId = 2;
+  EXPECT_EQ(Registry(file).QueryDword(kProfileKey, L"iLanguageID"), std::nullopt);
+
+  // ... until the user picks a quality, which saves at once.
+  document.settings.qualityId = 4;
+  document.SaveSettings();
+  document.settings.countryCode = L"ru";  // chosen afterwards: lost on power loss
+  {
+    Registry afterPowerLoss(file);
+    SettingsFields fields;
+    ASSERT_TRUE(ReadSettings(afterPowerLoss, kUrls, fields));
+    EXPECT_EQ(fields.qualityId, 4);
+    EXPECT_EQ(fields.countryCode, L"");
+  }
+
+  document.SaveSettings();  // the exit sequence
+  SettingsFields fields;
+  ASSERT_TRUE(ReadSettings(Registry(file), kUrls, fields));
+  EXPECT_EQ(fields.countryCode, L"ru");
+  EXPECT_EQ(fields.languageId, 2);
+}
+
+}  // namespace
+}  // namespace kestrova::app
