@@ -1,11 +1,15 @@
 #include "app/kestrova_view.h"
 
+#include <algorithm>
+
 #include "app/kestrova_doc.h"
+#include "net/request_result.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::app {
 
 CKestrovaView::CKestrovaView(platform::UiLoop& loop, platform::Window& window, CKestrovaDoc& document)
-    : loop_(loop), window_(window), document_(document) {
+    : loop_(loop), window_(window), document_(document), entryEdit_(window, *this) {
   window_.SetView(this);
 }
 
@@ -13,33 +17,197 @@ CKestrovaView::~CKestrovaView() {
   window_.SetView(nullptr);
   if (document_.View() == this) document_.SetView(nullptr);
   loop_.ForgetTarget(this);
+  tickers_.Clear();
+  DeletePlayer();
 }
 
 void CKestrovaView::OnInitialUpdate() {
   document_.SetView(this);
   client_ = window_.ClientRect();
-  backBuffer_ = platform::CreateRgb565Surface(client_.Width(), client_.Height());
+  painter_.Initialise(client_, &document_, &tickers_);
+
+  entryEdit_.Hide();
+  entryEdit_.Move({0, 0, 0, 0});
+  entryEdit_.SetFont(painter_.FontText());
+  entryEdit_.SetText(L"");
+  entryEdit_.SetFocusListener([this] { ApplyTextInput(); });
+  painter_.SetEdit(&entryEdit_);
+  MakeEditBrush();
+
+  offscreen_ = platform::Bitmap(client_.Width(), client_.Height());
+  screenManager_.Initialise(painter_, &document_, *this);
+
+  loop_.SetTimer(this, kTimerHorizontalTickers, kHorizontalTickerPeriodMs);
+  loop_.SetTimer(this, kTimerVerticalTickers, kVerticalTickerPeriodMs);
+  loop_.SetTimer(this, kTimerSecond, kSecondPeriodMs);
+  loop_.SetTimer(this, kTimerFlush, kFlushPeriodMs);
+}
+
+void CKestrovaView::MakeEditBrush() {
+  // The part of the input-field image from (6, 7) on, so that the box's
+  // background continues the field it is placed over. Where the image ends,
+  // its last column and row are repeated.
+  const ui::SkinImage& field = painter_.Image(ui::kImageFormSelInput);
+  if (!field.Loaded()) {
+    editBrush_ = {};
+    return;
+  }
+  editBrush_ = platform::Bitmap(field.width, field.height);
+  if (editBrush_.Empty()) return;
+  for (int y = 0; y < field.height; ++y) {
+    const std::uint16_t* from = field.cache.Row(std::min(y + kEditBrushY, field.height - 1));
+    std::uint16_t* to = editBrush_.Row(y);
+    for (int x = 0; x < field.width; ++x) to[x] = from[std::min(x + kEditBrushX, field.width - 1)];
+  }
+}
+
+platform::EditControl::Colours CKestrovaView::EditColours() const {
+  return {kEditText, kEditBackground, true, editBrush_.Empty() ? nullptr : &editBrush_};
+}
+
+platform::Rect CKestrovaView::WaiterRect() const {
+  const ui::SkinImage& frame = painter_.Image(ui::kImageWaiterFirst);
+  const int left = client_.left + (client_.Width() - frame.width) / 2;
+  const int top = client_.top + (client_.Height() - frame.height) / 2;
+  return {left, top, left + frame.width, top + frame.height};
+}
+
+void CKestrovaView::RestartTickerTimers() {
+  loop_.SetTimer(this, kTimerHorizontalTickers, kHorizontalTickerPeriodMs);
+  loop_.SetTimer(this, kTimerVerticalTickers, kVerticalTickerPeriodMs);
 }
 
 void CKestrovaView::OnDraw() {
   window_.BeginPaint();
-  if (!backBuffer_) return;
-  const Uint32 background = SDL_MapRGB(backBuffer_->format, (kBackgroundRgb >> 16U) & 0xFFU,
-                                       (kBackgroundRgb >> 8U) & 0xFFU, kBackgroundRgb & 0xFFU);
-  SDL_FillRect(backBuffer_.get(), nullptr, background);
-  window_.Present(backBuffer_.get());
+  if (player_ && player_->IsPlaying()) return;  // the player owns the screen
+  if (offscreen_.Empty()) return;
+  platform::Canvas canvas(offscreen_);
+  if (busy_) {
+    canvas.Copy(painter_.BackBuffer(), 0, 0);
+    const platform::Rect waiter = WaiterRect();
+    ui::DrawImage(painter_, canvas, ui::kImageWaiterFirst + waiterFrame_ % ui::kWaiterFrameCount, waiter.left,
+                  waiter.top);
+  } else {
+    painter_.SetScreen(client_);
+    // Tickers stand still for a full period after every change of picture.
+    if (screenManager_.NeedsRedraw()) RestartTickerTimers();
+    screenManager_.Paint(canvas);
+    // The edit box is a child window over the view; a pop-up hides it.
+    if (entryEdit_.Visible() && !popupShown_) entryEdit_.Draw(canvas, EditColours());
+  }
+  window_.Present(offscreen_.Surface());
   ++paintCount_;
 }
 
-platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPARAM, platform::LPARAM) {
+void CKestrovaView::InvalidateAndUpdate() {
+  window_.Invalidate();
+  window_.Update();
+}
+
+void CKestrovaView::SetPopupShown(bool shown) {
+  popupShown_ = shown;
+  // The box would cover the pop-up; the next activation of the form screen
+  // shows it again (its text stays in the box until then).
+  if (shown) entryEdit_.Hide();
+}
+
+void CKestrovaView::CreatePlayer() {
+  DeletePlayer();
+  if (playerFactory_) player_ = playerFactory_(*this);
+}
+
+void CKestrovaView::DeletePlayer() {
+  if (!player_) return;
+  player_->Close();
+  player_.reset();
+}
+
+void CKestrovaView::StepWaiter() {
+  ++waiterFrame_;
+  window_.Invalidate(WaiterRect());
+  window_.Update();
+}
+
+void CKestrovaView::OnTimer(std::uint32_t id) {
+  switch (id) {
+    case kTimerWaiter: StepWaiter(); break;
+    case kTimerSecond:
+      if (screenManager_.RunDetailsSecondStep()) InvalidateAndUpdate();
+      break;
+    default: break;
+  }
+  TickTickers(id);
+}
+
+void CKestrovaView::TickTickers(std::uint32_t id) {
+  if (busy_ || popupShown_ || (player_ && player_->IsPlaying() && player_->IsFullScreen())) return;
+  if (tickers_.Empty()) {
+    window_.Update();
+    return;
+  }
+  for (ui::Ticker& ticker : tickers_.Entries()) {
+    if (ticker.disabled) continue;
+    if (!ticker.vertical && id == kTimerHorizontalTickers) {
+      ui::TickerRegistry::StepHorizontal(ticker);
+      window_.Invalidate(ticker.rect);
+    } else if (ticker.vertical && id == kTimerVerticalTickers) {
+      ui::TickerRegistry::StepVertical(ticker);
+      window_.Invalidate(ticker.rect);
+    }
+  }
+  window_.Update();
+}
+
+void CKestrovaView::OnNetBusy(bool busy) {
+  busy_ = busy;
+  if (busy) {
+    // The dimmed snapshot the waiter turns on.
+    platform::Canvas snapshot(painter_.BackBuffer());
+    snapshot.Fill(snapshot.Bounds(), ui::kScreenBackground);
+    painter_.SetScreen(client_);
+    screenManager_.Paint(snapshot);
+    ui::DrawImage(painter_, snapshot, ui::kImageOverlayer, 0, 0);
+    loop_.SetTimer(this, kTimerWaiter, kWaiterPeriodMs);
+    waiterFrame_ = 0;
+  } else {
+    loop_.KillTimer(this, kTimerWaiter);
+  }
+  StepWaiter();
+  InvalidateAndUpdate();
+}
+
+void CKestrovaView::OnNetResult(int command, platform::LPARAM result) {
+  // The result belongs to the receiver from here on.
+  net::RequestResultPtr owned(reinterpret_cast<net::RequestResult*>(result));
+  screenManager_.RequestDone(command, std::move(owned));
+}
+
+void CKestrovaView::OnSettingChange(platform::WPARAM wParam) {
+  if (player_ && wParam == platform::SETTINGCHANGE_RESET && player_->PausedForLostSurface()) {
+    player_->RecreateVideoAndResume();
+  }
+}
+
+platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) {
   switch (message) {
-    case platform::WM_PAINT:
-      OnDraw();
+    case platform::WM_PAINT: OnDraw(); return 0;
+    case platform::WM_ERASEBKGND: return OnEraseBkgnd() ? 1 : 0;
+    case platform::WM_TIMER: OnTimer(static_cast<std::uint32_t>(wParam)); return 0;
+    case platform::WM_KEYDOWN: OnKeyDown(static_cast<std::uint32_t>(wParam)); return 0;
+    case platform::WM_KEYUP: OnKeyUp(static_cast<std::uint32_t>(wParam)); return 0;
+    case platform::WM_LBUTTONDOWN: OnPointerDown(platform::PointX(lParam), platform::PointY(lParam)); return 0;
+    case platform::WM_LBUTTONUP:
+      OnPointer(ui::kPointerUp, platform::PointX(lParam), platform::PointY(lParam));
       return 0;
-    case platform::WM_ERASEBKGND:
-      return OnEraseBkgnd() ? 1 : 0;
-    default:
+    case platform::WM_MOUSEMOVE:
+      OnPointer(ui::kPointerMove, platform::PointX(lParam), platform::PointY(lParam));
       return 0;
+    case platform::WM_SIZE: ApplyTextInput(); return 0;
+    case platform::WM_SETTINGCHANGE: OnSettingChange(wParam); return 0;
+    case platform::WM_NET_RESULT: OnNetResult(static_cast<int>(wParam), lParam); return 0;
+    case platform::WM_NET_BUSY: OnNetBusy(wParam != 0); return 0;
+    case platform::WM_NET_DONE: InvalidateAndUpdate(); return 0;
+    default: return 0;
   }
 }
 

@@ -1,21 +1,58 @@
-// The one view the user sees: it paints the whole screen through an
-// off-screen RGB565 buffer and receives keys, taps, timers and the network
-// notifications.
+// The one view the user sees. It owns the user-interface state (painter,
+// screen manager, ticker registry, busy mode with its waiter, the
+// text-entry box and, while a channel plays, the player), paints everything
+// through one off-screen bitmap, runs the five view timers and turns keys,
+// taps and the network notifications into calls on the current screen.
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include "platform/bitmap.h"
+#include "platform/edit_control.h"
 #include "platform/messages.h"
 #include "platform/sdl_handles.h"
 #include "platform/ui_loop.h"
 #include "platform/window.h"
+#include "ui/entry_edit.h"
+#include "ui/painter.h"
+#include "ui/screen_manager.h"
+#include "ui/ticker.h"
+#include "ui/view_host.h"
+#include "ui/view_player.h"
 
 namespace kestrova::app {
 
 class CKestrovaDoc;
 
-class CKestrovaView final : public platform::MessageTarget {
+class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost {
  public:
-  // The background of every screen that has no colour of its own.
-  static constexpr std::uint32_t kBackgroundRgb = 0x666666;
+  // Timers: the waiter frames while busy; horizontal tickers; vertical
+  // tickers; the details screen's one-second step; flushing invalid areas.
+  static constexpr std::uint32_t kTimerWaiter = 1;
+  static constexpr std::uint32_t kTimerHorizontalTickers = 2;
+  static constexpr std::uint32_t kTimerVerticalTickers = 3;
+  static constexpr std::uint32_t kTimerSecond = 4;
+  static constexpr std::uint32_t kTimerFlush = 5;
+  static constexpr std::uint32_t kWaiterPeriodMs = 75;
+  static constexpr std::uint32_t kHorizontalTickerPeriodMs = 200;
+  static constexpr std::uint32_t kVerticalTickerPeriodMs = 400;
+  static constexpr std::uint32_t kSecondPeriodMs = 1000;
+  static constexpr std::uint32_t kFlushPeriodMs = 100;
+
+  // Pointer geometry: the soft-key bar is the bottom 30 pixels; the keyboard
+  // icon of the form screens answers in the top-right 40 x 30 pixels.
+  static constexpr int kSoftKeyBarHeight = 30;
+  static constexpr int kKeyboardIconWidth = 40;
+  static constexpr int kKeyboardIconHeight = 30;
+
+  // The edit box's colours and where its background brush starts in image 1.
+  static constexpr platform::Colour kEditText = platform::Rgb(0, 0, 0);
+  static constexpr platform::Colour kEditBackground = platform::Rgb(250, 250, 250);
+  static constexpr int kEditBrushX = 6;
+  static constexpr int kEditBrushY = 7;
+
+  using PlayerFactory = std::function<std::unique_ptr<ui::ViewPlayer>(CKestrovaView&)>;
 
   CKestrovaView(platform::UiLoop& loop, platform::Window& window, CKestrovaDoc& document);
   ~CKestrovaView();
@@ -28,17 +65,78 @@ class CKestrovaView final : public platform::MessageTarget {
 
   platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) override;
 
+  // Operations for the screens and the frame.
+  void CreatePlayer();
+  void DeletePlayer();
+  ui::ViewPlayer* Player() const { return player_.get(); }
+  void SetPlayerFactory(PlayerFactory factory) { playerFactory_ = std::move(factory); }
+  void ClearTickers() override { tickers_.Clear(); }
+  void SetPopupShown(bool shown) override;
+  void HideEditBox() override { entryEdit_.Hide(); }
+  void InvalidateAndUpdate() override;
+
+  // The input panel: the system's text input, toggled by the keyboard icon.
+  void ToggleInputPanel();
+  void ResetInputPanel();
+  bool InputPanelShown() const { return inputPanelShown_; }
+
+  // The control-colour answer for the text-entry box.
+  platform::EditControl::Colours EditColours() const;
+
   CKestrovaDoc& Document() { return document_; }
+  platform::Window& GetWindow() { return window_; }
+  ui::Painter& GetPainter() { return painter_; }
+  ui::ScreenManager& Screens() { return screenManager_; }
+  ui::TickerRegistry& Tickers() { return tickers_; }
+  ui::EntryEdit& Edit() { return entryEdit_; }
+  const platform::Bitmap& EditBrush() const { return editBrush_; }
+  bool Busy() const { return busy_; }
+  bool PopupShown() const { return popupShown_; }
+  int WaiterFrameCounter() const { return waiterFrame_; }
+  // The waiter frame image centred in the screen.
+  platform::Rect WaiterRect() const;
+
   // The last painted picture, for tests and screenshots.
-  SDL_Surface* BackBuffer() const { return backBuffer_.get(); }
+  SDL_Surface* BackBuffer() const { return offscreen_.Surface(); }
+  const platform::Bitmap& Picture() const { return offscreen_; }
   int PaintCount() const { return paintCount_; }
 
  private:
+  void OnTimer(std::uint32_t id);
+  void TickTickers(std::uint32_t id);
+  void StepWaiter();
+  void OnNetBusy(bool busy);
+  void OnNetResult(int command, platform::LPARAM result);
+  void OnKeyDown(std::uint32_t key);
+  void OnKeyUp(std::uint32_t key);
+  void SoftKey(std::uint32_t key);
+  void OnPointerDown(int x, int y);
+  void OnPointer(int kind, int x, int y);
+  void OnSettingChange(platform::WPARAM wParam);
+  void ApplyTextInput();
+  void MakeEditBrush();
+  void RestartTickerTimers();
+
   platform::UiLoop& loop_;
   platform::Window& window_;
   CKestrovaDoc& document_;
+  // Declared in this order so that they go in the reverse one: tickers,
+  // player, screen manager, painter, brush, text-entry box.
+  int waiterFrame_ = 0;
+  ui::EntryEdit entryEdit_;
+  platform::Bitmap editBrush_;
+  ui::Painter painter_;
+  ui::ScreenManager screenManager_;
+  bool busy_ = false;
+  std::unique_ptr<ui::ViewPlayer> player_;
+  ui::TickerRegistry tickers_;
+  bool popupShown_ = false;
+
+  bool inputPanelShown_ = false;
+  bool pointerOnEdit_ = false;  // the last pointer-down went to the edit box
+  PlayerFactory playerFactory_;
   platform::Rect client_;
-  platform::SurfacePtr backBuffer_;
+  platform::Bitmap offscreen_;
   int paintCount_ = 0;
 };
 

@@ -4,7 +4,6 @@
 #include "app/kestrova_view.h"
 #include "app/skin_archive.h"
 #include "app/string_table.h"
-#include "platform/input_panel.h"
 
 namespace kestrova::app {
 
@@ -36,7 +35,7 @@ int CMainFrame::OnCreate() {
   // Waveform output starts at full volume: the audio output's software gain
   // begins at its maximum, so nothing is set here.
 
-  platform::ShowInputPanel(false);
+  view_->ResetInputPanel();
   return 0;
 }
 
@@ -57,13 +56,17 @@ void CMainFrame::ShowWindow() {
   window_->Update();
 }
 
-platform::LRESULT CMainFrame::WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM) {
+platform::LRESULT CMainFrame::WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) {
   switch (message) {
     case platform::WM_CLOSE:
       OnClose();
       return 0;
     case platform::WM_ACTIVATE:
       OnActivate(wParam);
+      return 0;
+    case platform::WM_SIZE:
+      // The view re-applies the input panel's state.
+      if (view_) view_->WindowProc(message, wParam, lParam);
       return 0;
     default:
       return 0;

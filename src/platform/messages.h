@@ -20,11 +20,20 @@ constexpr std::uint32_t WM_ERASEBKGND = 0x0014;
 constexpr std::uint32_t WM_SETTINGCHANGE = 0x001A;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_KEYUP = 0x0101;
+constexpr std::uint32_t WM_CHAR = 0x0102;  // wParam = one typed code point (text input)
 constexpr std::uint32_t WM_TIMER = 0x0113;
 constexpr std::uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
 constexpr std::uint32_t WM_USER = 0x0400;
+
+// Sent by the network workers and the player thread to the view.
+constexpr std::uint32_t WM_NET_RESULT = WM_USER + 200;  // wParam = command id, lParam = RequestResult* or 0
+constexpr std::uint32_t WM_NET_BUSY = WM_USER + 201;    // wParam = 1 waiter on, 0 off
+constexpr std::uint32_t WM_NET_DONE = WM_USER + 202;    // repaint now
+
+// WM_SETTINGCHANGE wParam: the display was reset (for example rotated).
+constexpr WPARAM SETTINGCHANGE_RESET = 0x3002;
 
 // WM_ACTIVATE wParam values.
 constexpr WPARAM WA_INACTIVE = 0;
@@ -33,10 +42,13 @@ constexpr WPARAM WA_ACTIVE = 1;
 // Virtual-key codes of the handset's keys.
 constexpr std::uint32_t VK_RETURN = 13;  // action (centre) key
 constexpr std::uint32_t VK_BACK_KEY = 27;  // the Back key (Esc and Backspace on a keyboard)
+constexpr std::uint32_t VK_END = 35;      // keyboard keys the edit box uses for its caret
+constexpr std::uint32_t VK_HOME = 36;
 constexpr std::uint32_t VK_LEFT = 37;
 constexpr std::uint32_t VK_UP = 38;
 constexpr std::uint32_t VK_RIGHT = 39;
 constexpr std::uint32_t VK_DOWN = 40;
+constexpr std::uint32_t VK_DELETE = 46;
 constexpr std::uint32_t VK_F1 = 112;  // left soft key
 constexpr std::uint32_t VK_F2 = 113;  // right soft key
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/ui_loop.h"
+#include "platform/utf8.h"
 
 namespace kestrova::platform {
 
@@ -46,6 +47,9 @@ std::uint32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_SOFTLEFT: return VK_F1;
     case SDLK_F2:
     case SDLK_SOFTRIGHT: return VK_F2;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_DELETE: return VK_DELETE;
     case SDLK_ESCAPE:
     case SDLK_BACKSPACE:
     case SDLK_AC_BACK: return VK_BACK_KEY;
@@ -76,7 +80,13 @@ std::unique_ptr<Window> Window::Create(UiLoop& loop, const Options& options, Mes
   // Logical size: SDL scales the picture and maps pointer positions back to
   // the handset's pixels.
   SDL_RenderSetLogicalSize(window->renderer_.get(), options.width, options.height);
-  window->texture_.reset(SDL_CreateTexture(window->renderer_.get(), SDL_PIXELFORMAT_RGB565,
+  // A software renderer scales fastest between pictures of one format, so
+  // there the picture is widened to 32 bits before it is scaled.
+  SDL_RendererInfo info{};
+  window->widenTo32_ = SDL_GetRendererInfo(window->renderer_.get(), &info) == 0 &&
+                       (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+  window->texture_.reset(SDL_CreateTexture(window->renderer_.get(),
+                                           window->widenTo32_ ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565,
                                            SDL_TEXTUREACCESS_STREAMING, options.width, options.height));
   if (!window->texture_) return nullptr;
 
@@ -127,7 +137,17 @@ bool Window::Present(SDL_Surface* rgb565) {
       rgb565->format->format != SDL_PIXELFORMAT_RGB565) {
     return false;
   }
-  if (SDL_UpdateTexture(texture_.get(), nullptr, rgb565->pixels, rgb565->pitch) != 0) return false;
+  if (widenTo32_) {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) != 0) return false;
+    const int converted = SDL_ConvertPixels(width_, height_, SDL_PIXELFORMAT_RGB565, rgb565->pixels, rgb565->pitch,
+                                            SDL_PIXELFORMAT_ARGB8888, pixels, pitch);
+    SDL_UnlockTexture(texture_.get());
+    if (converted != 0) return false;
+  } else if (SDL_UpdateTexture(texture_.get(), nullptr, rgb565->pixels, rgb565->pitch) != 0) {
+    return false;
+  }
   SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
   SDL_RenderClear(renderer_.get());
   SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
@@ -137,9 +157,25 @@ bool Window::Present(SDL_Surface* rgb565) {
 
 void Window::HandleKey(const SDL_KeyboardEvent& key, bool down) {
   const std::uint32_t vk = VirtualKeyFromSdl(key.keysym.sym);
-  if (vk == 0 || view_ == nullptr) return;
+  if (vk == 0) return;
   // Auto-repeat is delivered as further key-downs, as the handset does.
-  view_->WindowProc(down ? WM_KEYDOWN : WM_KEYUP, vk, 0);
+  InjectKey(vk, down);
+}
+
+void Window::InjectKey(std::uint32_t virtualKey, bool down) {
+  MessageTarget* target = Focus();
+  if (target != nullptr) target->WindowProc(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+}
+
+void Window::InjectChar(wchar_t character) {
+  MessageTarget* target = Focus();
+  if (target != nullptr) target->WindowProc(WM_CHAR, static_cast<WPARAM>(character), 0);
+}
+
+void Window::HandleTextInput(const char* utf8) {
+  const auto text = DecodeUtf8(utf8);
+  if (!text) return;
+  for (const wchar_t c : *text) InjectChar(c);
 }
 
 void Window::HandlePointer(std::uint32_t message, int x, int y) {
@@ -169,6 +205,19 @@ void Window::HandleEvent(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (event.key.windowID == ownId) HandleKey(event.key, event.type == SDL_KEYDOWN);
+      return;
+    case SDL_DISPLAYEVENT:
+      // A rotated display, as the handset reports it to its windows.
+      if (event.display.event == SDL_DISPLAYEVENT_ORIENTATION && view_ != nullptr) {
+        view_->WindowProc(WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+      }
+      return;
+    case SDL_RENDER_DEVICE_RESET:
+      if (view_ != nullptr) view_->WindowProc(WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+      Invalidate();
+      return;
+    case SDL_TEXTINPUT:
+      if (event.text.windowID == ownId) HandleTextInput(event.text.text);
       return;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

@@ -40,9 +40,15 @@ class Window {
   Window& operator=(const Window&) = delete;
 
   void SetView(MessageTarget* view) { view_ = view; }
+  // Keys and typed text go to the focused window (the view, or a child such
+  // as the edit box); null gives the focus back to the view.
+  void SetFocus(MessageTarget* target) { focus_ = target; }
+  MessageTarget* Focus() const { return focus_ != nullptr ? focus_ : view_; }
   void Show();
   void BringToFront();
   bool FullScreen() const { return fullScreen_; }
+  // SDL's id of the window (events carry it).
+  Uint32 SdlWindowId() const { return SDL_GetWindowID(window_.get()); }
 
   // The client rectangle in logical pixels.
   Rect ClientRect() const { return {0, 0, width_, height_}; }
@@ -59,13 +65,22 @@ class Window {
 
   void HandleEvent(const SDL_Event& event);
 
+  // Input as the window delivers it, for tests and the harness: a key by its
+  // virtual-key code to the focused window, a typed character, a pointer
+  // message (WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE) to the view.
+  void InjectKey(std::uint32_t virtualKey, bool down);
+  void InjectChar(wchar_t character);
+  void InjectPointer(std::uint32_t message, int x, int y) { HandlePointer(message, x, y); }
+
  private:
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
+  void HandleTextInput(const char* utf8);
   void HandlePointer(std::uint32_t message, int x, int y);
 
   UiLoop& loop_;
   MessageTarget* frame_;
   MessageTarget* view_ = nullptr;
+  MessageTarget* focus_ = nullptr;
   int width_;
   int height_;
   bool fullScreen_ = false;
@@ -73,6 +88,7 @@ class Window {
   WindowPtr window_;
   RendererPtr renderer_;
   TexturePtr texture_;
+  bool widenTo32_ = false;  // the texture is ARGB8888 (software renderer)
 };
 
 // The virtual-key code of an SDL key, or 0 when the handset has no such key.

@@ -1,0 +1,24 @@
+// What the widget framework asks of the view that shows it.
+#pragma once
+
+namespace kestrova::ui {
+
+class ViewHost {
+ public:
+  // Removes every ticker (change of screen).
+  virtual void ClearTickers() = 0;
+  // Tells the view whether a pop-up is up (it suspends the tickers).
+  virtual void SetPopupShown(bool shown) = 0;
+  // Hides the text-entry box and gives the keyboard focus back to the view.
+  virtual void HideEditBox() = 0;
+  // Invalidates the whole view and repaints it at once.
+  virtual void InvalidateAndUpdate() = 0;
+
+ protected:
+  ViewHost() = default;
+  ViewHost(const ViewHost&) = default;
+  ViewHost& operator=(const ViewHost&) = default;
+  ~ViewHost() = default;
+};
+
+}  // namespace kestrova::ui

@@ -1,0 +1,175 @@
+#include "support/ui_harness.h"
+
+#include <SDL_image.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#include "app/settings_store.h"
+#include "platform/registry.h"
+#include "platform/sdl_handles.h"
+
+namespace kestrova::test {
+
+namespace {
+
+void WriteTestRegistry(const std::filesystem::path& file, const UiHarness::Options& options) {
+  platform::Registry registry(file);
+  registry.SetDword(app::kDistributionKey, L"AffiliateID", 2);
+  registry.SetDword(app::kDistributionKey, L"iFriendID", 0);
+  registry.SetDword(app::kDistributionKey, L"iAgregatorID", 0);
+  registry.SetDword(app::kDistributionKey, L"iLinkID", 0);
+  registry.SetDword(app::kProfileKey, L"iLanguageID", static_cast<std::uint32_t>(options.language));
+  if (!options.login.empty()) registry.SetString(app::kProfileKey, L"strLogin", options.login);
+  if (!options.password.empty()) registry.SetString(app::kProfileKey, L"strPassword", options.password);
+  registry.Flush();
+}
+
+}  // namespace
+
+UiHarness::UiHarness(const std::filesystem::path& programDirectory, const Options& options) {
+  ::setenv("SDL_VIDEODRIVER", "dummy", 0);
+  ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+  WriteTestRegistry(dir_ / "registry.reg", options);
+  app::CKestrovaApp::Options appOptions;
+  appOptions.registryFile = dir_ / "registry.reg";
+  appOptions.programDirectory = programDirectory;
+  appOptions.apiUrls = app::ApiBaseUrls{L"http://127.0.0.1:9", L"http://127.0.0.1:9", std::nullopt};
+  app_ = std::make_unique<app::CKestrovaApp>(std::move(appOptions));
+  started_ = app_->InitInstance() && app_->Frame() != nullptr && app_->Frame()->View() != nullptr;
+  app::Strings().SetLanguage(options.language);
+}
+
+UiHarness::~UiHarness() = default;
+
+app::CKestrovaView& UiHarness::View() { return *app_->Frame()->View(); }
+
+void UiHarness::Flush() { Window().Update(); }
+
+void UiHarness::Show(int screenId, bool forceRedraw) {
+  Screens().ChangeScreen(screenId, forceRedraw);
+  Paint();
+}
+
+void UiHarness::KeyDown(std::uint32_t key) {
+  Window().InjectKey(key, true);
+  Flush();
+}
+
+void UiHarness::KeyUp(std::uint32_t key) {
+  Window().InjectKey(key, false);
+  Flush();
+}
+
+void UiHarness::Press(std::uint32_t key) {
+  KeyDown(key);
+  KeyUp(key);
+}
+
+void UiHarness::Type(std::wstring_view text) {
+  for (const wchar_t c : text) Window().InjectChar(c);
+  Flush();
+}
+
+void UiHarness::PointerDown(int x, int y) {
+  Window().InjectPointer(platform::WM_LBUTTONDOWN, x, y);
+  Flush();
+}
+
+void UiHarness::PointerMove(int x, int y) {
+  Window().InjectPointer(platform::WM_MOUSEMOVE, x, y);
+  Flush();
+}
+
+void UiHarness::PointerUp(int x, int y) {
+  Window().InjectPointer(platform::WM_LBUTTONUP, x, y);
+  Flush();
+}
+
+void UiHarness::Tap(int x, int y) {
+  PointerDown(x, y);
+  PointerUp(x, y);
+}
+
+void UiHarness::FireTimer(std::uint32_t id, int times) {
+  for (int i = 0; i < times; ++i) View().WindowProc(platform::WM_TIMER, id, 0);
+}
+
+bool UiHarness::TimerRunning(std::uint32_t id) { return Loop().HasTimer(&View(), id); }
+
+void UiHarness::RunFor(std::chrono::milliseconds duration) {
+  const auto end = std::chrono::steady_clock::now() + duration;
+  while (std::chrono::steady_clock::now() < end) {
+    if (!Loop().PumpOnce()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+void UiHarness::SetBusy(bool busy) { View().WindowProc(platform::WM_NET_BUSY, busy ? 1 : 0, 0); }
+
+void UiHarness::DeliverResult(int command, net::RequestResultPtr result) {
+  View().WindowProc(platform::WM_NET_RESULT, static_cast<platform::WPARAM>(command),
+                    reinterpret_cast<platform::LPARAM>(result.release()));
+  Flush();
+}
+
+void UiHarness::NetDone() { View().WindowProc(platform::WM_NET_DONE, 0, 0); }
+
+platform::LRESULT UiHarness::SendFromWorkerThread(std::uint32_t message, platform::WPARAM wParam,
+                                                  platform::LPARAM lParam) {
+  std::atomic<bool> done{false};
+  platform::LRESULT result = 0;
+  platform::UiLoop& loop = Loop();
+  app::CKestrovaView* view = &View();
+  std::thread worker([&] {
+    result = loop.Send(view, message, wParam, lParam);
+    done = true;
+  });
+  while (!done) {
+    loop.PumpOnce();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  worker.join();
+  return result;
+}
+
+void UiHarness::Paint() {
+  Window().Invalidate();
+  Window().Update();
+}
+
+platform::Colour UiHarness::Pixel(int x, int y) {
+  const platform::Bitmap& picture = Picture();
+  if (picture.Empty() || x < 0 || y < 0 || x >= picture.Width() || y >= picture.Height()) return {};
+  return platform::FromRgb565(picture.Pixel(x, y));
+}
+
+bool UiHarness::SavePng(const std::filesystem::path& file, int scale) { return SavePng(Picture(), file, scale); }
+
+bool UiHarness::SavePng(const platform::Bitmap& picture, const std::filesystem::path& file, int scale) {
+  if (picture.Empty() || scale < 1) return false;
+  platform::SurfacePtr rgb(SDL_CreateRGBSurfaceWithFormat(0, picture.Width() * scale, picture.Height() * scale, 24,
+                                                          SDL_PIXELFORMAT_RGB24));
+  if (!rgb) return false;
+  for (int y = 0; y < rgb->h; ++y) {
+    auto* row = static_cast<std::uint8_t*>(rgb->pixels) + y * rgb->pitch;
+    const std::uint16_t* from = picture.Row(y / scale);
+    for (int x = 0; x < rgb->w; ++x) {
+      const platform::Colour c = platform::FromRgb565(from[x / scale]);
+      row[3 * x] = c.r;
+      row[3 * x + 1] = c.g;
+      row[3 * x + 2] = c.b;
+    }
+  }
+  return IMG_SavePNG(rgb.get(), file.c_str()) == 0;
+}
+
+net::RequestResultPtr MakeResult(bool ok, std::wstring_view message) {
+  auto result = std::make_unique<net::RequestResult>();
+  result->ok = ok ? 1 : 0;
+  result->message.assign(message);
+  return result;
+}
+
+}  // namespace kestrova::test

@@ -1,0 +1,116 @@
+// Drives the real program headless for user-interface tests: the document,
+// frame and view start from a fresh test registry with the built data.dat
+// and language files under SDL's dummy video driver; tests install screens,
+// inject keys, typed text and taps, fire the view's timers, deliver the
+// network notifications and read or save the painted picture.
+//
+//   UiHarness ui(KESTROVA_BIN_DIR);
+//   auto& list = ui.Install<SampleListScreen>(2, items);
+//   ui.Show(2);
+//   ui.Press(platform::VK_DOWN);
+//   EXPECT_EQ(ui.Pixel(5, 70), ...);
+//   ui.SavePng("list.png", 2);
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "app/kestrova_app.h"
+#include "app/kestrova_view.h"
+#include "app/string_table.h"
+#include "net/request_result.h"
+#include "platform/bitmap.h"
+#include "platform/colour.h"
+#include "support/temp_dir.h"
+#include "ui/screen_manager.h"
+
+namespace kestrova::test {
+
+class UiHarness {
+ public:
+  struct Options {
+    int language = app::kLanguageEnglish;
+    // Profile values written to the test registry before start-up.
+    std::wstring login;
+    std::wstring password;
+  };
+
+  explicit UiHarness(const std::filesystem::path& programDirectory) : UiHarness(programDirectory, Options{}) {}
+  UiHarness(const std::filesystem::path& programDirectory, const Options& options);
+  ~UiHarness();
+  UiHarness(const UiHarness&) = delete;
+  UiHarness& operator=(const UiHarness&) = delete;
+
+  bool Started() const { return started_; }
+  app::CKestrovaApp& App() { return *app_; }
+  app::CKestrovaView& View();
+  app::CKestrovaDoc& Document() { return *app_->Document(); }
+  ui::ScreenManager& Screens() { return View().Screens(); }
+  ui::Painter& GetPainter() { return View().GetPainter(); }
+  platform::Window& Window() { return View().GetWindow(); }
+  platform::UiLoop& Loop() { return *app_->Loop(); }
+
+  // Installs a screen made from the arguments (its id comes first) and
+  // returns it; the manager owns it.
+  template <class S, class... Args>
+  S& Install(Args&&... args) {
+    auto screen = std::make_unique<S>(std::forward<Args>(args)...);
+    S& ref = *screen;
+    Screens().Install(std::move(screen));
+    return ref;
+  }
+  // Makes the screen current (the screen-change rule) and paints.
+  void Show(int screenId, bool forceRedraw = false);
+
+  // Keys by virtual-key code, through the window (the focused edit box gets
+  // them first, as on the device), each followed by a paint of what became
+  // invalid.
+  void KeyDown(std::uint32_t key);
+  void KeyUp(std::uint32_t key);
+  void Press(std::uint32_t key);  // down, then up
+  void Type(std::wstring_view text);
+  // Pointer events in view pixels.
+  void PointerDown(int x, int y);
+  void PointerMove(int x, int y);
+  void PointerUp(int x, int y);
+  void Tap(int x, int y);  // down, then up
+
+  // Runs a view timer's tick as if it had fired.
+  void FireTimer(std::uint32_t id, int times = 1);
+  bool TimerRunning(std::uint32_t id);
+  // Runs the real message loop for a while (timers fire by the clock).
+  void RunFor(std::chrono::milliseconds duration);
+
+  // The network notifications, sent on the user-interface thread.
+  void SetBusy(bool busy);
+  void DeliverResult(int command, net::RequestResultPtr result);
+  void NetDone();
+  // The same path a worker takes: Send from another thread while the
+  // user-interface thread runs its loop.
+  platform::LRESULT SendFromWorkerThread(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam);
+
+  // Invalidates the whole view and paints it now.
+  void Paint();
+  int PaintCount() { return View().PaintCount(); }
+  const platform::Bitmap& Picture() { return View().Picture(); }
+  platform::Colour Pixel(int x, int y);
+
+  // Writes the last painted picture as PNG, each pixel scale x scale.
+  bool SavePng(const std::filesystem::path& file, int scale = 1);
+  static bool SavePng(const platform::Bitmap& picture, const std::filesystem::path& file, int scale = 1);
+
+ private:
+  void Flush();
+
+  TempDir dir_;
+  std::unique_ptr<app::CKestrovaApp> app_;
+  bool started_ = false;
+};
+
+// A failed or successful request result, as an endpoint would hand it over.
+net::RequestResultPtr MakeResult(bool ok, std::wstring_view message = L"");
+
+}  // namespace kestrova::test

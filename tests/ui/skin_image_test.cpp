@@ -1,0 +1,109 @@
+// Skin images: loading from the built archive, composition over the key
+// colour, and a painter whose images are missing.
+#include "ui/skin_image.h"
+
+#include <gtest/gtest.h>
+
+#include "app/skin_archive.h"
+#include "platform/text.h"
+#include "support/sample_screens.h"
+#include "support/ui_harness.h"
+#include "ui/bars.h"
+#include "ui/painter.h"
+#include "ui/popup.h"
+#include "ui/rows.h"
+#include "ui/skin_image_table.h"
+#include "ui_test_support.h"
+
+namespace kestrova::test {
+namespace {
+
+using platform::Rgb;
+using platform::ToRgb565;
+
+platform::SurfacePtr Argb(std::initializer_list<std::uint32_t> pixels) {
+  platform::SurfacePtr s(
+      SDL_CreateRGBSurfaceWithFormat(0, static_cast<int>(pixels.size()), 1, 32, SDL_PIXELFORMAT_ARGB8888));
+  auto* p = static_cast<std::uint32_t*>(s->pixels);
+  for (const auto v : pixels) *p++ = v;
+  return s;
+}
+
+TEST(SkinImages, AllFiftyFourLoadFromTheBuiltArchiveWithTheirSizes) {
+  UiHarness ui(kBinDir);
+  ASSERT_TRUE(ui.Started());
+  ui::Painter& painter = ui.GetPainter();
+  for (int id = 0; id < ui::kSkinImageCount; ++id) {
+    const auto& image = painter.Image(id);
+    EXPECT_TRUE(image.Loaded()) << id;
+    EXPECT_EQ(image.id, id);
+    EXPECT_EQ(image.path, ui::kSkinImageTable[static_cast<std::size_t>(id)].path);
+  }
+  EXPECT_EQ(painter.Image(ui::kImageTopLine).width, 240);
+  EXPECT_EQ(painter.Image(ui::kImageTopLine).height, 32);
+  EXPECT_EQ(painter.Image(ui::kImageWaiterFirst + 11).width, 40);
+  EXPECT_TRUE(painter.Image(ui::kImageOverlayer).image);   // blended on every draw
+  EXPECT_FALSE(painter.Image(ui::kImageTopLine).image);    // only the bitmap is kept
+  EXPECT_FALSE(painter.Image(-1).Loaded());
+  EXPECT_FALSE(painter.Image(54).Loaded());
+  EXPECT_EQ(ui::SkinFileName(L"mainpics\\bg_top_line.png"), L"bg_top_line.png");
+  EXPECT_EQ(ui::SkinFileName(L"plain.png"), L"plain.png");
+}
+
+TEST(SkinImages, ColourKeyedImagesTurnMostlyTransparentPixelsIntoTheKeyAndKeepOthersWhole) {
+  const std::uint16_t key = ToRgb565(ui::kKeyColour);
+  const auto keyed = ui::ComposeOverKey(
+      Argb({0x00FF0000U, 0x7FFF0000U, 0x80FF0000U, 0xFF7D7D7DU, 0xFF7F7E7FU}).get(), true);
+  ASSERT_FALSE(keyed.Empty());
+  EXPECT_EQ(keyed.Pixel(0, 0), key);                       // transparent
+  EXPECT_EQ(keyed.Pixel(1, 0), key);                       // mostly transparent edge: no grey fringe
+  EXPECT_EQ(keyed.Pixel(2, 0), ToRgb565(Rgb(255, 0, 0)));  // mostly opaque: its own colour
+  EXPECT_NE(keyed.Pixel(3, 0), key);  // an opaque pixel of the key colour does not become a hole
+  EXPECT_NE(keyed.Pixel(4, 0), key);  // nor one that only rounds to it
+  // Opaque images are composed over the key colour as they are.
+  const auto opaque = ui::ComposeOverKey(Argb({0x00FF0000U, 0xFF00FF00U}).get(), false);
+  EXPECT_EQ(opaque.Pixel(0, 0), key);
+  EXPECT_EQ(opaque.Pixel(1, 0), ToRgb565(Rgb(0, 255, 0)));
+}
+
+TEST(SkinImages, BytesThatAreNoImageLeaveTheImageEmpty) {
+  const std::uint8_t garbage[] = {0x89, 'P', 'N', 'G', 1, 2, 3};
+  const auto image = ui::LoadSkinImage(5, garbage, sizeof garbage);
+  EXPECT_FALSE(image.Loaded());
+  EXPECT_EQ(image.id, -1);
+  EXPECT_EQ(image.width, 0);
+  EXPECT_FALSE(ui::LoadSkinImage(5, nullptr, 0).Loaded());
+  EXPECT_FALSE(ui::LoadSkinImage(99, garbage, sizeof garbage).Loaded());
+}
+
+TEST(SkinImages, WithoutAnyImageEveryDrawingOperationStillWorks) {
+  UiHarness ui(kBinDir);
+  ASSERT_TRUE(ui.Started());
+  ui::Painter& painter = ui.GetPainter();
+  painter.LoadImages(app::SkinArchive{});  // nothing could be decoded
+  platform::Bitmap target(240, 320);
+  platform::Canvas canvas(target);
+  canvas.Fill(target.Bounds(), Rgb(0, 0, 0));
+  for (int id = -1; id <= ui::kSkinImageCount; ++id) ui::DrawImage(painter, canvas, id, 0, 0);
+  for (int y = 0; y < 320; ++y) {
+    for (int x = 0; x < 240; ++x) ASSERT_EQ(target.Pixel(x, y), 0) << x << "," << y;
+  }
+  ui::DrawHeader(painter, canvas, 19, L"Title", L"12:00");
+  ui::DrawSoftKeyBar(painter, canvas, 105, 10000, 2);
+  ui::DrawListRow(painter, canvas, 0, L"Row", true, 6, {19, L"", L"", 20, L"right"});
+  ui::DrawButtonRow(painter, canvas, 1, L"Button", true, 7);
+  ui::DrawTextBlockRow(painter, canvas, 2, L"A block of text", 2, 8);
+
+  // A whole list screen with a pop-up, through the view.
+  ui.Install<SampleListScreen>(9, NumberedItems(12));
+  ui.Show(9);
+  ui.Screens().Current()->ShowPopup(true, L"Title", L"Text", 20, 22);
+  ui.Paint();
+  ui.SetBusy(true);
+  ui.FireTimer(1, 3);
+  ui.SetBusy(false);
+  EXPECT_GT(ui.PaintCount(), 3);
+}
+
+}  // namespace
+}  // namespace kestrova::test
