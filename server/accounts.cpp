@@ -1,0 +1,132 @@
+#include "accounts.h"
+
+#include <random>
+
+#include "inbox.h"
+#include "sha256.h"
+#include "shared/security_string.h"
+
+namespace kestrova::server {
+namespace {
+
+constexpr std::int64_t kSessionSeconds = 30 * 24 * 3600;  // a session lasts 30 days
+constexpr std::size_t kSaltLength = 16;
+constexpr std::size_t kSessionKeyLength = 32;
+constexpr int kMaxLoginAttempts = 100;
+
+std::string RandomText(std::random_device& random, std::string_view alphabet, std::size_t length) {
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string text;
+  for (std::size_t i = 0; i < length; ++i) text.push_back(alphabet[pick(random)]);
+  return text;
+}
+
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+
+std::string PasswordHash(std::string_view salt, std::string_view password) {
+  return Sha256Hex(std::string(salt) + ":" + std::string(password));
+}
+
+bool LoginTaken(Database& db, std::string_view login) {
+  auto query = db.Prepare("SELECT 1 FROM accounts WHERE login = ?");
+  query.Bind(1, login);
+  return query.Step();
+}
+
+}  // namespace
+
+NewAccount Accounts::Create(int affiliate_id, int lng_id, std::time_t now) {
+  std::random_device random;
+  const std::string alphabet = shared::PlainAlphabet();
+  NewAccount account;
+  account.password = RandomText(random, alphabet, shared::kCredentialLength);
+  const std::string salt = RandomText(random, kHexDigits, kSaltLength);
+  auto db = storage_.Lock();
+  Transaction transaction(*db);
+  for (int attempt = 0; attempt < kMaxLoginAttempts; ++attempt) {
+    account.login = RandomText(random, alphabet, shared::kCredentialLength);
+    if (!LoginTaken(*db, account.login)) break;
+  }
+  auto insert = db->Prepare(
+      "INSERT INTO accounts (login, salt, password_hash, nick, affiliate_id, lng_id, created) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?)");
+  insert.Bind(1, account.login).Bind(2, salt).Bind(3, PasswordHash(salt, account.password));
+  insert.Bind(4, account.login).Bind(5, affiliate_id).Bind(6, lng_id).Bind(7, static_cast<std::int64_t>(now));
+  insert.Run();
+  account.id = static_cast<int>(db->LastInsertId());
+  AddInboxNotice(*db, account.id, InboxKind::kWelcome, 0, 0, now);
+  transaction.Commit();
+  return account;
+}
+
+std::optional<SessionStart> Accounts::Login(std::string_view login, std::string_view password, std::time_t now) {
+  auto db = storage_.Lock();
+  auto query = db->Prepare("SELECT id, nick, salt, password_hash FROM accounts WHERE login = ?");
+  query.Bind(1, login);
+  if (!query.Step() || PasswordHash(query.Text(2), password) != query.Text(3)) return std::nullopt;
+  SessionStart session{static_cast<int>(query.Int(0)), query.Text(1), {}};
+  std::random_device random;
+  session.key = RandomText(random, kHexDigits, kSessionKeyLength);
+  auto insert = db->Prepare("INSERT INTO sessions (session_key, user_id, created) VALUES (?, ?, ?)");
+  insert.Bind(1, session.key).Bind(2, session.user_id).Bind(3, static_cast<std::int64_t>(now));
+  insert.Run();
+  return session;
+}
+
+std::optional<Account> Accounts::BySession(int user_id, std::string_view key, std::time_t now) {
+  auto db = storage_.Lock();
+  auto query = db->Prepare(
+      "SELECT a.id, a.login, a.nick, a.country_code, a.operator_id, a.zone_id FROM sessions s "
+      "JOIN accounts a ON a.id = s.user_id WHERE s.session_key = ? AND s.user_id = ? AND s.created > ?");
+  query.Bind(1, key).Bind(2, user_id).Bind(3, static_cast<std::int64_t>(now) - kSessionSeconds);
+  if (!query.Step()) return std::nullopt;
+  return Account{static_cast<int>(query.Int(0)), query.Text(1), query.Text(2), query.Text(3),
+                 static_cast<int>(query.Int(4)), static_cast<int>(query.Int(5))};
+}
+
+std::optional<int> Accounts::IdByLogin(std::string_view login) {
+  auto db = storage_.Lock();
+  auto query = db->Prepare("SELECT id FROM accounts WHERE login = ?");
+  query.Bind(1, login);
+  if (!query.Step()) return std::nullopt;
+  return static_cast<int>(query.Int(0));
+}
+
+void Accounts::UpdateRegion(int user_id, std::string_view country_code, int operator_id, int zone_id, int lng_id) {
+  auto db = storage_.Lock();
+  auto update = db->Prepare(
+      "UPDATE accounts SET country_code = ?, operator_id = ?, zone_id = ?, lng_id = ? WHERE id = ?");
+  update.Bind(1, country_code).Bind(2, operator_id).Bind(3, zone_id).Bind(4, lng_id).Bind(5, user_id);
+  update.Run();
+}
+
+bool Accounts::IsFavourite(int user_id, int video_id) {
+  auto db = storage_.Lock();
+  auto query = db->Prepare("SELECT 1 FROM favourites WHERE user_id = ? AND video_id = ?");
+  query.Bind(1, user_id).Bind(2, video_id);
+  return query.Step();
+}
+
+void Accounts::SetFavourite(int user_id, int video_id, bool favourite, std::time_t now) {
+  auto db = storage_.Lock();
+  if (favourite) {
+    auto insert = db->Prepare("INSERT OR IGNORE INTO favourites (user_id, video_id, added) VALUES (?, ?, ?)");
+    insert.Bind(1, user_id).Bind(2, video_id).Bind(3, static_cast<std::int64_t>(now));
+    insert.Run();
+  } else {
+    auto remove = db->Prepare("DELETE FROM favourites WHERE user_id = ? AND video_id = ?");
+    remove.Bind(1, user_id).Bind(2, video_id);
+    remove.Run();
+  }
+}
+
+std::vector<int> Accounts::Favourites(int user_id) {
+  auto db = storage_.Lock();
+  auto query = db->Prepare("SELECT video_id FROM favourites WHERE user_id = ? ORDER BY added, rowid");
+  query.Bind(1, user_id);
+  std::vector<int> ids;
+  while (query.Step()) ids.push_back(static_cast<int>(query.Int(0)));
+  return ids;
+}
+
+}  // namespace kestrova::server

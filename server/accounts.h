@@ -1,0 +1,60 @@
+// Subscriber accounts: creation with generated credentials, log-in with
+// session keys, the regional settings and the favourite videos of each account.
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage.h"
+
+namespace kestrova::server {
+
+struct Account {
+  int id = 0;
+  std::string login;
+  std::string nick;
+  std::string country_code;
+  int operator_id = -1;
+  int zone_id = -1;
+};
+
+struct NewAccount {
+  int id = 0;
+  std::string login;
+  std::string password;
+};
+
+struct SessionStart {
+  int user_id = 0;
+  std::string nick;
+  std::string key;
+};
+
+class Accounts {
+ public:
+  explicit Accounts(Storage& storage) : storage_(storage) {}
+
+  // A new account with a generated login and password (the security string's
+  // alphabet and length).
+  NewAccount Create(int affiliate_id, int lng_id, std::time_t now);
+  // A new session for matching credentials; nullopt otherwise.
+  std::optional<SessionStart> Login(std::string_view login, std::string_view password, std::time_t now);
+  // The account of a live session; nullopt for an unknown or expired key, or
+  // a key of another account.
+  std::optional<Account> BySession(int user_id, std::string_view key, std::time_t now);
+  std::optional<int> IdByLogin(std::string_view login);
+
+  void UpdateRegion(int user_id, std::string_view country_code, int operator_id, int zone_id, int lng_id);
+
+  bool IsFavourite(int user_id, int video_id);
+  void SetFavourite(int user_id, int video_id, bool favourite, std::time_t now);
+  std::vector<int> Favourites(int user_id);  // in the order they were added
+
+ private:
+  Storage& storage_;
+};
+
+}  // namespace kestrova::server

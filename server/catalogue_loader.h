@@ -1,0 +1,25 @@
+// Reads the content files of the data folder into a Catalogue and checks that
+// they fit together (unique ids, existing references, ranges the protocol can
+// carry). A broken content folder is reported, never half used.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "catalogue.h"
+
+namespace kestrova::server {
+
+// Channel ids go into programme block ids (see programme.h), so they are kept
+// within this range.
+inline constexpr int kMaxChannelId = 200;
+
+struct CatalogueLoad {
+  std::optional<Catalogue> catalogue;
+  std::string error;  // file and reason when catalogue is empty
+};
+
+CatalogueLoad LoadCatalogue(const std::filesystem::path& data_dir);
+
+}  // namespace kestrova::server

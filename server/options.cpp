@@ -1,0 +1,102 @@
+#include "options.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "api_request.h"
+
+namespace kestrova::server {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kMaxPort = 65535;
+constexpr const char* kNoSpool = "none";
+
+std::string DataHome() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') return xdg;
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr && *home != '\0' ? home : ".") + "/.local/share";
+}
+
+// The content folder: "server" next to the program (build tree), else the
+// installed one.
+std::string DefaultDataDir(const std::string& argv0) {
+  std::error_code ec;
+  fs::path program = fs::canonical("/proc/self/exe", ec);
+  if (ec) program = fs::absolute(argv0, ec);
+  const fs::path dir = program.parent_path();
+  if (fs::is_directory(dir / "server", ec)) return (dir / "server").string();
+  return (dir / ".." / "share" / "kestrova" / "server").lexically_normal().string();
+}
+
+// The client's own default spool, so that the pair meets without options.
+std::string DefaultSpool() {
+  if (const char* spool = std::getenv("KESTROVA_SMS_SPOOL"); spool != nullptr && *spool != '\0') return spool;
+  return DataHome() + "/kestrova/sms/outgoing";
+}
+
+}  // namespace
+
+std::string Usage() {
+  return "usage: kestrova-server [options]\n"
+         "  --listen ADDRESS        address to listen on (127.0.0.1)\n"
+         "  --port N                port, 0 for any free one (8080)\n"
+         "  --data DIR              content folder (the installed one)\n"
+         "  --db FILE               database file ($XDG_DATA_HOME/kestrova/server.db)\n"
+         "  --sms-spool DIR|none    outgoing SMS spool to read ($XDG_DATA_HOME/kestrova/sms/outgoing)\n"
+         "  --version-policy none|recommended|required   what older clients are told (none)\n"
+         "  --request-log FILE      append every request target to FILE\n"
+         "The first line on standard output is \"listening on ADDRESS:PORT\".\n";
+}
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+  ServerOptions options;
+  options.data_dir = DefaultDataDir(args.empty() ? std::string() : args.front());
+  options.db_file = DataHome() + "/kestrova/server.db";
+  options.sms_spool = DefaultSpool();
+
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    if (name == "--help" || name == "-h") return {std::nullopt, {}};
+    if (!value) {
+      if (i + 1 >= args.size()) return {std::nullopt, name + " needs a value"};
+      value = args[++i];
+    }
+    if (name == "--listen") {
+      options.listen = *value;
+    } else if (name == "--port") {
+      const auto port = ParseStrictInt(*value);
+      if (!port || *port < 0 || *port > kMaxPort) return {std::nullopt, "bad port: " + *value};
+      options.port = *port;
+    } else if (name == "--data") {
+      options.data_dir = *value;
+    } else if (name == "--db") {
+      options.db_file = *value;
+    } else if (name == "--sms-spool") {
+      options.sms_spool = *value == kNoSpool ? std::string() : *value;
+    } else if (name == "--request-log") {
+      options.request_log = *value;
+    } else if (name == "--version-policy") {
+      if (*value == "none") {
+        options.version_policy = VersionPolicy::kNone;
+      } else if (*value == "recommended") {
+        options.version_policy = VersionPolicy::kRecommended;
+      } else if (*value == "required") {
+        options.version_policy = VersionPolicy::kRequired;
+      } else {
+        return {std::nullopt, "bad version policy: " + *value};
+      }
+    } else {
+      return {std::nullopt, "unknown option: " + name};
+    }
+  }
+  if (options.listen.empty()) return {std::nullopt, "empty listen address"};
+  return {options, {}};
+}
+
+}  // namespace kestrova::server

@@ -1,0 +1,34 @@
+// The command line of kestrova-server.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "server_context.h"
+
+namespace kestrova::server {
+
+inline constexpr int kDefaultPort = 8080;
+
+struct ServerOptions {
+  std::string listen = "127.0.0.1";
+  int port = kDefaultPort;  // 0: any free port
+  std::string data_dir;
+  std::string db_file;
+  std::string sms_spool;  // empty: no spool is read
+  std::string request_log;
+  VersionPolicy version_policy = VersionPolicy::kNone;
+};
+
+struct ParsedOptions {
+  std::optional<ServerOptions> options;  // nullopt: exit (help shown, or an error)
+  std::string error;                     // empty after --help
+};
+
+// argv[0] locates the content installed next to the program.
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+
+std::string Usage();
+
+}  // namespace kestrova::server
