@@ -1,6 +1,6 @@
 // Billing scripts: balance, subscriptions, video purchases, gift codes,
 // feedback and short numbers.
-#include "server/server_fixture.h"
+#include "support/server_fixture.h"
 
 namespace kestrova::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <set>
 
-#include "server/server_fixture.h"
+#include "support/server_fixture.h"
 
 namespace kestrova::test {
 namespace {

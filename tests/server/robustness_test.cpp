@@ -6,7 +6,7 @@
 #include <iostream>
 #include <thread>
 
-#include "server/server_fixture.h"
+#include "support/server_fixture.h"
 
 namespace kestrova::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "server/server_fixture.h"
+#include "support/server_fixture.h"
 
 namespace kestrova::test {
 namespace {

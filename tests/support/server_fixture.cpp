@@ -1,4 +1,4 @@
-#include "server/server_fixture.h"
+#include "support/server_fixture.h"
 
 #include <fcntl.h>
 #include <poll.h>
