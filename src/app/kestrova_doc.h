@@ -75,6 +75,8 @@ class CKestrovaDoc {
   std::wstring updateKind;     // "none", "recommended" or anything else (required)
   std::wstring updateLink;
   std::wstring updateMessage;
+  int accountBalance = 0;       // attribute "account" of the balance answer
+  std::wstring feedbackMessage;  // the feedback answer's "message"
 
   // ---- Lists, records in answer order ----
   net::RecordList<net::CountryRecord> countries;

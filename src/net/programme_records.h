@@ -44,6 +44,8 @@ struct ProgrammeElement {
   RecordList<ProgrammeElement> children;
   int nextPage = 1;             // the page of children to fetch next
   RecordList<PurchaseQualityRecord> purchaseQualities;
+  int infoLoaded = 0;          // 1 once purchase options were asked for
+  int downloadInfoLoaded = 0;  // 1 once the download options were asked for
 };
 
 struct ProgrammeDay;

@@ -9,7 +9,7 @@
 
 #include <chrono>
 #include <ctime>
-#include <regex>
+#include <string_view>
 #include <thread>
 
 #include "shared/security_string.h"
@@ -86,9 +86,10 @@ ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>&
   if (pid_ < 0) return;
   const std::string line = FirstLine(out);
   ::close(out);
-  std::smatch match;
-  if (std::regex_match(line, match, std::regex(R"(listening on 127\.0\.0\.1:(\d+))"))) {
-    port_ = std::stoi(match[1].str());
+  constexpr std::string_view kReady = "listening on 127.0.0.1:";
+  if (line.starts_with(kReady) && line.size() > kReady.size() &&
+      line.find_first_not_of("0123456789", kReady.size()) == std::string::npos) {
+    port_ = std::stoi(line.substr(kReady.size()));
   }
 }
 

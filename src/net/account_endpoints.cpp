@@ -1,0 +1,58 @@
+#include "net/account_endpoints.h"
+
+#include "app/kestrova_doc.h"
+#include "net/answer_reading.h"
+#include "net/endpoint.h"
+#include "net/http_transport.h"
+#include "net/query_keys.h"
+#include "net/request_format.h"
+#include "shared/security_string.h"
+
+namespace kestrova::net {
+namespace {
+
+constexpr const wchar_t* kLoginFormat =
+    L"login.php?login=%s&password=%s&lng_id=%02d&affiliate_id=%d&codepage=utf8&client=wm&dist_number=1";
+constexpr const wchar_t* kNewUserFormat =
+    L"new_user.php?affiliate_id=%d&codepage=utf8&lng_id=%02d&client=wm&dist_number=1";
+constexpr int kNoOperator = -1;
+
+}  // namespace
+
+RequestResultPtr Login(app::CKestrovaDoc& document, const std::wstring& login, const std::wstring& password) {
+  const CommonQueryValues common = CommonQuery(document);
+  EndpointCall call;
+  call.request =
+      FormatRequest(kLoginFormat, {QueryValue(login), QueryValue(password), common.languageId, common.affiliateId});
+  call.rootElement = "login";
+  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+    document.userId = AttributeNumber(root, "user_id");
+    document.nick = AttributeText(root, "nick");
+    document.sessionKey = AttributeText(root, "key");
+    document.settings.login = login;
+    document.settings.password = password;
+    result.ok = 1;
+  };
+  return RunEndpoint(document, call);
+}
+
+RequestResultPtr NewUser(app::CKestrovaDoc& document) {
+  EstablishDataConnection(document);
+  const CommonQueryValues common = CommonQuery(document);
+  EndpointCall call;
+  call.request = FormatRequest(kNewUserFormat, {common.affiliateId, common.languageId});
+  call.rootElement = "new_user";
+  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+    auto credentials = shared::DecodeSecurityString(AttributeText(root, "security_str"));
+    if (!credentials) return;
+    app::SettingsFields& settings = document.settings;
+    settings.countryCode.clear();
+    settings.operatorId = kNoOperator;
+    settings.login = std::move(credentials->login);
+    settings.password = std::move(credentials->password);
+    result.ok = 1;
+  };
+  return RunEndpoint(document, call);
+}
+
+}  // namespace kestrova::net

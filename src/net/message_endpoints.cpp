@@ -1,0 +1,103 @@
+#include "net/message_endpoints.h"
+
+#include <algorithm>
+
+#include "app/kestrova_doc.h"
+#include "net/answer_reading.h"
+#include "net/endpoint.h"
+#include "net/query_keys.h"
+#include "net/request_format.h"
+
+namespace kestrova::net {
+namespace {
+
+constexpr const wchar_t* kMessagesFormat =
+    L"messenger.php?codepage=utf8&user_id=%d&key=%s&affiliate_id=%d&page=%d&client=wm&lng_id=%d&dist_number=1";
+constexpr const wchar_t* kHelpThemesFormat =
+    L"help_themes.php?user_id=%d&key=%s&affiliate_id=%d&lng_id=%d&codepage=utf8&client=wm&dist_number=1";
+constexpr const wchar_t* kHelpTextsFormat =
+    L"help_texts.php?user_id=%d&key=%s&affiliate_id=%d&theme_id=%d&lng_id=%d&codepage=utf8&client=wm&dist_number=1";
+constexpr int kFirstMessagePage = 1;
+constexpr int kPageZero = 0;
+
+RequestResultPtr Succeeded() {
+  RequestResultPtr result = NewRequestResult();
+  result->ok = 1;
+  return result;
+}
+
+void ReadMessages(const XmlElement& root, app::CKestrovaDoc& document) {
+  document.messageTotal = AttributeNumber(root, "total");
+  for (XmlElement child = root.FirstChildElement("message"); child; child = child.NextSiblingElement("message")) {
+    auto record = std::make_unique<MessageRecord>();
+    record->id = AttributeNumber(child, "id");
+    record->header = AttributeText(child, "header");
+    record->text = AttributeText(child, "text");
+    document.messages.push_back(std::move(record));
+  }
+  ++document.messagePage;
+}
+
+}  // namespace
+
+RequestResultPtr Messages(app::CKestrovaDoc& document, int restart, int pageZero) {
+  if (restart != 0 || document.messagePage == kFirstMessagePage) {
+    document.messages.clear();
+    document.messagePage = kFirstMessagePage;
+    document.messageTotal = 0;
+  }
+  const bool shortOfTotal = document.messages.size() < static_cast<std::size_t>(std::max(document.messageTotal, 0));
+  if (!document.messages.empty() && !shortOfTotal) return Succeeded();
+
+  const CommonQueryValues common = CommonQuery(document);
+  EndpointCall call;
+  call.request = FormatRequest(kMessagesFormat, {common.userId, common.key, common.affiliateId,
+                                                 pageZero != 0 ? kPageZero : document.messagePage, common.languageId});
+  call.rootElement = "messenger";
+  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+    ReadMessages(root, document);
+    result.ok = 1;
+  };
+  return RunEndpoint(document, call);
+}
+
+RequestResultPtr HelpThemes(app::CKestrovaDoc& document) {
+  if (!document.helpThemes.empty()) return Succeeded();
+  const CommonQueryValues common = CommonQuery(document);
+  EndpointCall call;
+  call.request = FormatRequest(kHelpThemesFormat, {common.userId, common.key, common.affiliateId, common.languageId});
+  call.rootElement = "help_themes";
+  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+    for (XmlElement child = root.FirstChildElement("theme"); child; child = child.NextSiblingElement("theme")) {
+      auto record = std::make_unique<HelpThemeRecord>();
+      record->id = AttributeNumber(child, "id");
+      record->name = AttributeText(child, "name");
+      document.helpThemes.push_back(std::move(record));
+    }
+    result.ok = document.helpThemes.empty() ? 0 : 1;
+  };
+  return RunEndpoint(document, call);
+}
+
+RequestResultPtr HelpTexts(app::CKestrovaDoc& document, HelpThemeRecord* theme) {
+  if (theme == nullptr) return NewRequestResult();
+  if (!theme->texts.empty()) return Succeeded();
+  const CommonQueryValues common = CommonQuery(document);
+  EndpointCall call;
+  call.request =
+      FormatRequest(kHelpTextsFormat, {common.userId, common.key, common.affiliateId, theme->id, common.languageId});
+  call.rootElement = "help_texts";
+  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+    for (XmlElement child = root.FirstChildElement("text"); child; child = child.NextSiblingElement("text")) {
+      auto record = std::make_unique<HelpTextRecord>();
+      record->id = AttributeNumber(child, "id");
+      record->subject = AttributeText(child, "subject");
+      record->text = AttributeText(child, "text");
+      theme->texts.push_back(std::move(record));
+    }
+    result.ok = theme->texts.empty() ? 0 : 1;
+  };
+  return RunEndpoint(document, call);
+}
+
+}  // namespace kestrova::net

@@ -1,0 +1,67 @@
+#include "net/picture_download.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "app/kestrova_doc.h"
+#include "net/answer_file.h"
+#include "net/catalogue_records.h"
+#include "net/http_transport.h"
+#include "net/programme_records.h"
+#include "net/request_format.h"
+#include "platform/image.h"
+
+namespace kestrova::net {
+
+namespace {
+
+constexpr const wchar_t* kPreviewNumberFormat = L"%d.jpg";
+
+// The picture file's bytes; empty when it cannot be read or is larger than
+// any answer the transport lets through.
+std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& file, std::size_t limit) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file, ec);
+  if (ec || size > limit) return {};
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return {};
+  return bytes;
+}
+
+}  // namespace
+
+void FetchLogo(app::CKestrovaDoc& document, CatalogueItem& item) {
+  // A negative or oversized announcement is the server's error: no buffer.
+  if (item.logoSize <= 0 || static_cast<std::size_t>(item.logoSize) > kMaxLogoBytes) return;
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(item.logoSize));
+  std::size_t received = 0;
+  if (!HttpGetToMemory(document, item.logoLink, buffer, {}, nullptr, &received)) return;
+  // Only the bytes that arrived; a short logo fails in the decoder.
+  if (auto image = platform::DecodeImage(buffer.data(), received)) item.logoImage = std::move(image);
+}
+
+void FetchFolderLogos(app::CKestrovaDoc& document, FolderNode& folder) {
+  for (const auto& entry : folder.entries) {
+    if (entry->noLogo == 0 && entry->reloadEntry == 0) FetchLogo(document, *entry);
+  }
+}
+
+void FetchNextPreview(app::CKestrovaDoc& document, PreviewSequence& sequence) {
+  if (sequence.video == nullptr) return;
+  const int number = static_cast<int>(sequence.pictures.size()) + 1;
+  const std::wstring url = sequence.video->previewLink + FormatRequest(kPreviewNumberFormat, {number});
+  sequence.pictures.push_back(FetchPreviewImage(document, url));
+}
+
+platform::SurfacePtr FetchPreviewImage(app::CKestrovaDoc& document, std::wstring_view url) {
+  AnswerFile picture;
+  if (!HttpGetToFile(document, url, picture.Target())) return nullptr;
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(picture.Path(), document.httpLimits.maxBodyBytes);
+  return platform::DecodeImage(bytes.data(), bytes.size());
+}
+
+}  // namespace kestrova::net

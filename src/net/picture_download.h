@@ -1,0 +1,51 @@
+// Pictures besides the XML answers: the logo of each channel and sub-folder
+// of the channel catalogue, read in one call into a buffer of the size the
+// catalogue announces, and the numbered preview pictures of a video
+// ("<preview link>1.jpg", "2.jpg", ...), one per request, through a
+// temporary file. Both are decoded by the drawing layer's image decoder.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "platform/sdl_handles.h"
+
+namespace kestrova::app {
+class CKestrovaDoc;
+}
+
+namespace kestrova::net {
+
+struct CatalogueItem;
+struct FolderNode;
+struct ProgrammeElement;
+
+// A logo announced as larger than this is not fetched: the size comes from
+// the server and is allocated before the download.
+inline constexpr std::size_t kMaxLogoBytes = std::size_t{32} * 1024 * 1024;
+
+// The preview pictures of one video, in download order; an entry is null
+// when its download or decoding failed, so later pictures keep their
+// numbers.
+struct PreviewSequence {
+  const ProgrammeElement* video = nullptr;  // its preview link is the base URL; not owning
+  std::vector<platform::SurfacePtr> pictures;
+};
+
+// Downloads and decodes the item's logo into its logo image. A failed or
+// refused download leaves the item without a logo; nothing is reported.
+void FetchLogo(app::CKestrovaDoc& document, CatalogueItem& item);
+
+// FetchLogo for every entry of the level in list order, except the special
+// entries, which have no logo.
+void FetchFolderLogos(app::CKestrovaDoc& document, FolderNode& folder);
+
+// Downloads the next numbered picture (number = pictures held + 1) and
+// appends it, also when it is none. Without a video nothing happens.
+void FetchNextPreview(app::CKestrovaDoc& document, PreviewSequence& sequence);
+
+// The decoded picture at the URL, or none.
+platform::SurfacePtr FetchPreviewImage(app::CKestrovaDoc& document, std::wstring_view url);
+
+}  // namespace kestrova::net
