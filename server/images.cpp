@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bitmap_font.h"
+#include "platform/sdl_handles.h"
 
 namespace kestrova::server {
 namespace {
@@ -23,15 +24,8 @@ constexpr int kTitleMargin = 6;
 constexpr int kTitleLineGap = 3;
 constexpr int kMaxTitleLines = 3;
 
-struct SurfaceDeleter {
-  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-struct RwDeleter {
-  void operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
-};
-using RwPtr = std::unique_ptr<SDL_RWops, RwDeleter>;
+using platform::RwPtr;
+using platform::SurfacePtr;
 
 // An SDL output stream that appends to a std::string (the encoders write
 // sequentially, but seeking is supported for safety).

@@ -12,12 +12,14 @@ struct SdlDeleter {
   void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
   void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
   void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+  void operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
 };
 
 using WindowPtr = std::unique_ptr<SDL_Window, SdlDeleter>;
 using RendererPtr = std::unique_ptr<SDL_Renderer, SdlDeleter>;
 using TexturePtr = std::unique_ptr<SDL_Texture, SdlDeleter>;
 using SurfacePtr = std::unique_ptr<SDL_Surface, SdlDeleter>;
+using RwPtr = std::unique_ptr<SDL_RWops, SdlDeleter>;
 
 // The handset's screen format: 16-bit RGB565.
 inline SurfacePtr CreateRgb565Surface(int width, int height) {
