@@ -6,26 +6,26 @@
 #include <iterator>
 #include <vector>
 
-#include "app/skin_archive.h"
+#include "resources/skin_archive.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s OUTPUT [FILE...]\n", argv[0]);
     return 2;
   }
-  std::vector<kestrova::app::SkinArchiveFile> files;
+  std::vector<kestrova::resources::SkinArchiveFile> files;
   for (int i = 2; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     if (!in) {
       std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[i]);
       return 1;
     }
-    kestrova::app::SkinArchiveFile file;
+    kestrova::resources::SkinArchiveFile file;
     file.name = std::filesystem::path(argv[i]).filename().string();
     file.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     files.push_back(std::move(file));
   }
-  const std::string archive = kestrova::app::BuildSkinArchive(files);
+  const std::string archive = kestrova::resources::BuildSkinArchive(files);
   const std::filesystem::path output = argv[1];
   const std::filesystem::path partial = output.string() + ".part";
   {

@@ -4,6 +4,7 @@
 
 #include "app/kestrova_view.h"
 #include "platform/program_dir.h"
+#include "platform/sdl_handles.h"
 
 namespace kestrova::app {
 

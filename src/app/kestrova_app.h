@@ -10,9 +10,12 @@
 #include "app/kestrova_doc.h"
 #include "app/main_frame.h"
 #include "platform/registry.h"
-#include "platform/sdl_handles.h"
 #include "platform/ui_loop.h"
 #include "platform/window.h"
+
+namespace kestrova::platform {
+class SdlLibrary;
+}
 
 namespace kestrova::app {
 

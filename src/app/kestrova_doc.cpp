@@ -16,34 +16,6 @@ void CKestrovaDoc::LoadSettings() {
   }
 }
 
-void CKestrovaDoc::ResetChannelTree() {
-  currentFolder = nullptr;
-  channelRoot = net::FolderNode::MakeRoot();
-  currentFolder = channelRoot.get();
-}
-
-std::unique_ptr<net::ProgrammeElement> CKestrovaDoc::MakeVideoRoot() {
-  auto root = std::make_unique<net::ProgrammeElement>();
-  root->id = 0;
-  root->type = net::ProgrammeElement::kFolderType;
-  return root;
-}
-
-void CKestrovaDoc::FreeDataLists() {
-  countries.clear();
-  operators.clear();
-  zones.clear();
-  shortNumbers.clear();
-  qualities.clear();
-  helpThemes.clear();
-  messages.clear();
-  messagePage = 1;
-  messageTotal = 0;
-  ResetChannelTree();
-  videoRoot = MakeVideoRoot();
-  detachedVideos.clear();
-}
-
 void CKestrovaDoc::SaveSettings() {
   // A failed write is not reported to the user; the values stay pending in
   // the registry object and go out with the next successful save.

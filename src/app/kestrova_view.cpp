@@ -1,9 +1,11 @@
 #include "app/kestrova_view.h"
 
+#include "model/result_messages.h"
+
 #include <algorithm>
 
 #include "app/kestrova_doc.h"
-#include "net/request_result.h"
+#include "model/request_result.h"
 #include "ui/skin_image_table.h"
 
 namespace kestrova::app {
@@ -95,7 +97,7 @@ void CKestrovaView::OnDraw() {
     // The edit box is a child window over the view; a pop-up hides it.
     if (entryEdit_.Visible() && !popupShown_) entryEdit_.Draw(canvas, EditColours());
   }
-  window_.Present(offscreen_.Surface());
+  window_.Present(offscreen_);
   ++paintCount_;
 }
 
@@ -178,7 +180,7 @@ void CKestrovaView::OnNetBusy(bool busy) {
 
 void CKestrovaView::OnNetResult(int command, platform::LPARAM result) {
   // The result belongs to the receiver from here on.
-  net::RequestResultPtr owned(reinterpret_cast<net::RequestResult*>(result));
+  model::RequestResultPtr owned(reinterpret_cast<model::RequestResult*>(result));
   screenManager_.RequestDone(command, std::move(owned));
 }
 
@@ -204,9 +206,11 @@ platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPA
       return 0;
     case platform::WM_SIZE: ApplyTextInput(); return 0;
     case platform::WM_SETTINGCHANGE: OnSettingChange(wParam); return 0;
-    case platform::WM_NET_RESULT: OnNetResult(static_cast<int>(wParam), lParam); return 0;
-    case platform::WM_NET_BUSY: OnNetBusy(wParam != 0); return 0;
-    case platform::WM_NET_DONE: InvalidateAndUpdate(); return 0;
+    case model::WM_NET_RESULT:
+      OnNetResult(static_cast<int>(wParam), lParam);
+      return model::kResultTaken;
+    case model::WM_NET_BUSY: OnNetBusy(wParam != 0); return 0;
+    case model::WM_NET_DONE: InvalidateAndUpdate(); return 0;
     default: return 0;
   }
 }

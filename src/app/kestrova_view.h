@@ -11,7 +11,6 @@
 #include "platform/bitmap.h"
 #include "platform/edit_control.h"
 #include "platform/messages.h"
-#include "platform/sdl_handles.h"
 #include "platform/ui_loop.h"
 #include "platform/window.h"
 #include "ui/entry_edit.h"
@@ -97,7 +96,6 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   platform::Rect WaiterRect() const;
 
   // The last painted picture, for tests and screenshots.
-  SDL_Surface* BackBuffer() const { return offscreen_.Surface(); }
   const platform::Bitmap& Picture() const { return offscreen_; }
   int PaintCount() const { return paintCount_; }
 

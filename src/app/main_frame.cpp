@@ -2,8 +2,8 @@
 
 #include "app/kestrova_doc.h"
 #include "app/kestrova_view.h"
-#include "app/skin_archive.h"
-#include "app/string_table.h"
+#include "resources/skin_archive.h"
+#include "resources/string_table.h"
 
 namespace kestrova::app {
 
@@ -28,9 +28,9 @@ int CMainFrame::OnCreate() {
   window_->BringToFront();
 
   // A missing archive leaves every skin image undrawn; the program still runs.
-  Skins().Load(programDirectory_ / "data.dat");
-  Strings().Load(programDirectory_);
-  Strings().SetLanguage(kLanguageRussian);
+  resources::Skins().Load(programDirectory_ / "data.dat");
+  resources::Strings().Load(programDirectory_);
+  resources::Strings().SetLanguage(resources::kLanguageRussian);
 
   // Waveform output starts at full volume: the audio output's software gain
   // begins at its maximum, so nothing is set here.

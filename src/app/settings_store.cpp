@@ -38,7 +38,7 @@ ApiBaseUrls ApiBaseUrls::FromBuild() {
   return urls;
 }
 
-bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, SettingsFields& fields) {
+bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, model::SettingsFields& fields) {
   bool complete = true;
   if (const auto v = registry.QueryDword(kDistributionKey, L"AffiliateID")) fields.affiliateId = static_cast<std::int32_t>(*v);
   else complete = false;
@@ -65,7 +65,7 @@ bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, S
   return complete;
 }
 
-bool WriteSettings(platform::Registry& registry, const SettingsFields& fields) {
+bool WriteSettings(platform::Registry& registry, const model::SettingsFields& fields) {
   registry.SetDword(kProfileKey, L"iLanguageID", static_cast<std::uint32_t>(fields.languageId));
   registry.SetString(kProfileKey, L"strCountryCode", fields.countryCode);
   registry.SetString(kProfileKey, L"strCountryName", fields.countryName);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "model/settings_fields.h"
 #include "platform/registry.h"
 
 namespace kestrova::app {
@@ -21,27 +22,6 @@ inline constexpr const wchar_t* kApplicationTitle = L"Kestrova";
 inline constexpr const wchar_t* kProfileKey = L"Software\\Orvanta\\Kestrova\\Settings";
 inline constexpr const char* kSettingsFailureMessage =
     "Failed to load settings from registry, please reinstall application!";
-
-// The settings fields of the document's data, in record order, with their
-// defaults before loading.
-struct SettingsFields {
-  std::wstring login;
-  std::wstring password;  // stored as plain text
-  std::int32_t affiliateId = 2;
-  std::int32_t friendId = 0;      // not set before a successful load
-  std::int32_t agregatorId = 0;   // not set before a successful load
-  std::wstring apiBaseUrl;        // chosen by "iLinkID"; no trailing slash
-  std::int32_t languageId = -1;   // 1 English, 2 Russian, 3 Spanish, 4 French; -1 none chosen
-  std::wstring countryCode;
-  std::wstring countryName;
-  std::int32_t operatorId = -1;
-  std::wstring operatorName;
-  std::int32_t timeZoneId = -1;
-  std::wstring timeZoneShift;
-  std::int32_t qualityId = -1;    // 1 and below: automatic choice
-
-  bool operator==(const SettingsFields&) const = default;
-};
 
 // The two API base URLs, build options; `overrideUrl` (KESTROVA_API_URL)
 // replaces the chosen one when given.
@@ -57,10 +37,10 @@ struct ApiBaseUrls {
 // Reads the distribution values and the profile section into `fields`.
 // Returns false when one of the four distribution values is missing or not
 // four bytes long; the profile is read in every case.
-bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, SettingsFields& fields);
+bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, model::SettingsFields& fields);
 
 // Writes the ten profile values and persists them; false when the registry
 // file could not be written.
-bool WriteSettings(platform::Registry& registry, const SettingsFields& fields);
+bool WriteSettings(platform::Registry& registry, const model::SettingsFields& fields);
 
 }  // namespace kestrova::app

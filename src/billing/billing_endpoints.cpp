@@ -3,12 +3,12 @@
 #include <memory>
 #include <string>
 
-#include "app/kestrova_doc.h"
 #include "billing/billing_request.h"
+#include "model/catalogue_records.h"
+#include "model/programme_records.h"
 #include "net/answer_reading.h"
-#include "net/catalogue_records.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
-#include "net/programme_records.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
 
@@ -19,7 +19,7 @@ namespace {
 using net::CommonQuery;
 using net::FormatRequest;
 using net::QueryValue;
-using net::RequestResult;
+using model::RequestResult;
 using net::XmlDocument;
 using net::XmlElement;
 
@@ -44,17 +44,17 @@ constexpr const wchar_t* kPlayType = L"pl";
 constexpr const wchar_t* kDownloadType = L"dwn";
 
 // The folder with the id in the video tree below (and including) `folder`.
-net::ProgrammeElement* FindVideoFolder(net::ProgrammeElement& folder, int id) {
+model::ProgrammeElement* FindVideoFolder(model::ProgrammeElement& folder, int id) {
   if (folder.id == id) return &folder;
   for (const auto& child : folder.children) {
-    if (net::ProgrammeElement* found = FindVideoFolder(*child, id)) return found;
+    if (model::ProgrammeElement* found = FindVideoFolder(*child, id)) return found;
   }
   return nullptr;
 }
 
 // The video's own values and purchase options, as a new child of `folder`.
-std::unique_ptr<net::ProgrammeElement> CopyVideo(const net::ProgrammeElement& video, net::ProgrammeElement& folder) {
-  auto copy = std::make_unique<net::ProgrammeElement>();
+std::unique_ptr<model::ProgrammeElement> CopyVideo(const model::ProgrammeElement& video, model::ProgrammeElement& folder) {
+  auto copy = std::make_unique<model::ProgrammeElement>();
   copy->parentFolder = &folder;
   copy->id = video.id;
   copy->type = video.type;
@@ -71,7 +71,7 @@ std::unique_ptr<net::ProgrammeElement> CopyVideo(const net::ProgrammeElement& vi
   copy->infoLoaded = video.infoLoaded;
   copy->downloadInfoLoaded = video.downloadInfoLoaded;
   for (const auto& quality : video.purchaseQualities) {
-    copy->purchaseQualities.push_back(std::make_unique<net::PurchaseQualityRecord>(*quality));
+    copy->purchaseQualities.push_back(std::make_unique<model::PurchaseQualityRecord>(*quality));
   }
   return copy;
 }
@@ -79,17 +79,17 @@ std::unique_ptr<net::ProgrammeElement> CopyVideo(const net::ProgrammeElement& vi
 // A first purchase files the video in the bought-videos folder, as the
 // server now lists it there: appended while the folder's last loaded page
 // has room, and counted in its total either way.
-void FileInPurchasedVideos(app::CKestrovaDoc& document, const net::ProgrammeElement& video) {
-  net::ProgrammeElement* folder = FindVideoFolder(*document.videoRoot, kPurchasedVideosFolderId);
+void FileInPurchasedVideos(const net::ApiContext& api, const model::ProgrammeElement& video) {
+  model::ProgrammeElement* folder = FindVideoFolder(*api.data.videoRoot, kPurchasedVideosFolderId);
   if (folder == nullptr || folder->children.empty()) return;
   if (folder->children.size() % kPurchasedVideosPageSize != 0) folder->children.push_back(CopyVideo(video, *folder));
   ++folder->total;
 }
 
-void ReadPurchaseQualities(const XmlElement& root, net::ProgrammeElement& video) {
+void ReadPurchaseQualities(const XmlElement& root, model::ProgrammeElement& video) {
   for (XmlElement quality = root.FirstChildElement("quality"); quality;
        quality = quality.NextSiblingElement("quality")) {
-    auto record = std::make_unique<net::PurchaseQualityRecord>();
+    auto record = std::make_unique<model::PurchaseQualityRecord>();
     record->id = net::AttributeNumber(quality, "id");
     record->name = net::AttributeText(quality, "name");
     record->size = net::AttributeText(quality, "size");
@@ -107,49 +107,49 @@ std::wstring FeedbackHeader(std::wstring_view message) {
   return FormatRequest(kFeedbackHeaderFormat, {line});
 }
 
-net::RequestResultPtr ShortNumbers(app::CKestrovaDoc& document) {
-  document.shortNumbers.clear();
-  const auto query = CommonQuery(document);
+model::RequestResultPtr ShortNumbers(const net::ApiContext& api) {
+  api.data.shortNumbers.clear();
+  const auto query = CommonQuery(api);
   BillingCall call;
   call.request = FormatRequest(kShortNumbersFormat, {query.userId, query.key, query.affiliateId, query.languageId,
-                                                     document.settings.operatorId});
-  call.readAnswer = [&document](const XmlDocument& answer, RequestResult& result) {
+                                                     api.data.settings.operatorId});
+  call.readAnswer = [&api](const XmlDocument& answer, model::RequestResult& result) {
     const XmlElement root = answer.FirstChildElement("shortnumbers");
     if (!root) return;
     for (XmlElement number = root.FirstChildElement("shortnumber"); number;
          number = number.NextSiblingElement("shortnumber")) {
-      auto record = std::make_unique<net::ShortNumberRecord>();
+      auto record = std::make_unique<model::ShortNumberRecord>();
       record->price = net::AttributeText(number, "price");
       record->credit = net::AttributeNumber(number, "credit");
       record->number = net::AttributeNumber(number, "number");
       record->prefix = net::AttributeText(number, "prefix");
-      document.shortNumbers.push_back(std::move(record));
+      api.data.shortNumbers.push_back(std::move(record));
     }
     result.ok = 1;
   };
-  return RunBillingCall(document, call);
+  return RunBillingCall(api, call);
 }
 
-net::RequestResultPtr Bill(app::CKestrovaDoc& document) {
-  const auto query = CommonQuery(document);
+model::RequestResultPtr Bill(const net::ApiContext& api) {
+  const auto query = CommonQuery(api);
   BillingCall call;
   call.request = FormatRequest(kBillFormat, {query.userId, query.key, query.affiliateId});
-  call.readAnswer = [&document](const XmlDocument& answer, RequestResult& result) {
+  call.readAnswer = [&api](const XmlDocument& answer, model::RequestResult& result) {
     result.ok = 1;
     if (const XmlElement root = answer.FirstChildElement("bill")) {
-      document.accountBalance = net::AttributeNumber(root, "account");
+      api.data.accountBalance = net::AttributeNumber(root, "account");
     }
   };
-  return RunBillingCall(document, call);
+  return RunBillingCall(api, call);
 }
 
-net::RequestResultPtr SubscribeChannel(app::CKestrovaDoc& document, net::CatalogueItem* channel) {
+model::RequestResultPtr SubscribeChannel(const net::ApiContext& api, model::CatalogueItem* channel) {
   if (channel == nullptr) return net::NewRequestResult();
-  const auto query = CommonQuery(document);
+  const auto query = CommonQuery(api);
   BillingCall call;
   call.request = FormatRequest(kSubscribeFormat,
                                {channel->id, query.userId, query.key, query.affiliateId, query.languageId});
-  call.readAnswer = [channel](const XmlDocument& answer, RequestResult& result) {
+  call.readAnswer = [channel](const XmlDocument& answer, model::RequestResult& result) {
     result.ok = 1;
     const XmlElement root = answer.FirstChildElement("subscribe");
     if (!root) return;
@@ -160,11 +160,11 @@ net::RequestResultPtr SubscribeChannel(app::CKestrovaDoc& document, net::Catalog
       channel->price = net::AttributeText(entry, "price");
     }
   };
-  return RunBillingCall(document, call);
+  return RunBillingCall(api, call);
 }
 
-net::RequestResultPtr BuyInfo(app::CKestrovaDoc& document, net::ProgrammeElement* video, BuyType type) {
-  net::RequestResultPtr skipped = net::NewRequestResult();
+model::RequestResultPtr BuyInfo(const net::ApiContext& api, model::ProgrammeElement* video, BuyType type) {
+  model::RequestResultPtr skipped = net::NewRequestResult();
   if (video == nullptr) return skipped;
   const bool download = type == BuyType::kDownload;
   if (video->infoLoaded != 0 && !download) return skipped;
@@ -176,11 +176,11 @@ net::RequestResultPtr BuyInfo(app::CKestrovaDoc& document, net::ProgrammeElement
   }
   const bool firstLoad = video->infoLoaded == 0 && video->downloadInfoLoaded == 0;
 
-  const auto query = CommonQuery(document);
+  const auto query = CommonQuery(api);
   BillingCall call;
   call.request = FormatRequest(kBuyInfoFormat, {query.userId, query.key, query.affiliateId, video->id,
                                                 download ? kDownloadType : kPlayType, query.languageId});
-  call.readAnswer = [video, download](const XmlDocument& answer, RequestResult& result) {
+  call.readAnswer = [video, download](const XmlDocument& answer, model::RequestResult& result) {
     if (download) video->downloadInfoLoaded = 1;
     video->infoLoaded = 1;
     const XmlElement root = answer.FirstChildElement("buy_info");
@@ -188,38 +188,38 @@ net::RequestResultPtr BuyInfo(app::CKestrovaDoc& document, net::ProgrammeElement
     ReadPurchaseQualities(root, *video);
     result.ok = 1;
   };
-  net::RequestResultPtr result = RunBillingCall(document, call);
-  if (result->ok == 1 && firstLoad) FileInPurchasedVideos(document, *video);
+  model::RequestResultPtr result = RunBillingCall(api, call);
+  if (result->ok == 1 && firstLoad) FileInPurchasedVideos(api, *video);
   return result;
 }
 
-net::RequestResultPtr Feedback(app::CKestrovaDoc& document, std::wstring_view phone, std::wstring_view email,
+model::RequestResultPtr Feedback(const net::ApiContext& api, std::wstring_view phone, std::wstring_view email,
                                std::wstring_view message) {
-  const auto query = CommonQuery(document);
+  const auto query = CommonQuery(api);
   BillingCall call;
   call.request = FormatRequest(kFeedbackFormat, {query.userId, query.key, query.affiliateId, QueryValue(email),
                                                  QueryValue(phone), query.languageId});
   call.extraHeaders = FeedbackHeader(message);
-  call.readAnswer = [&document](const XmlDocument& answer, RequestResult& result) {
+  call.readAnswer = [&api](const XmlDocument& answer, model::RequestResult& result) {
     const XmlElement root = answer.FirstChildElement("feedback");
     if (!root) return;
-    document.feedbackMessage = net::AttributeText(root, "message");
+    api.data.feedbackMessage = net::AttributeText(root, "message");
     result.ok = 1;
   };
-  return RunBillingCall(document, call);
+  return RunBillingCall(api, call);
 }
 
-net::RequestResultPtr Gifts(app::CKestrovaDoc& document, std::wstring_view code) {
-  const auto query = CommonQuery(document);
+model::RequestResultPtr Gifts(const net::ApiContext& api, std::wstring_view code) {
+  const auto query = CommonQuery(api);
   BillingCall call;
   call.request =
       FormatRequest(kGiftsFormat, {QueryValue(code), query.userId, query.key, query.affiliateId, query.languageId});
-  call.readAnswer = [](const XmlDocument& answer, RequestResult& result) {
+  call.readAnswer = [](const XmlDocument& answer, model::RequestResult& result) {
     const XmlElement root = answer.FirstChildElement("activated");
     result.message = root ? net::AttributeText(root, "message") : std::wstring();
     result.ok = 1;
   };
-  return RunBillingCall(document, call);
+  return RunBillingCall(api, call);
 }
 
 }  // namespace kestrova::billing

@@ -7,10 +7,10 @@
 
 namespace kestrova::billing {
 
-net::RequestResultPtr RunBillingCall(app::CKestrovaDoc& document, const BillingCall& call) {
-  net::RequestResultPtr result = net::NewRequestResult();
+model::RequestResultPtr RunBillingCall(const net::ApiContext& api, const BillingCall& call) {
+  model::RequestResultPtr result = net::NewRequestResult();
   net::AnswerFile answer;
-  if (!net::ApiGet(document, call.request, answer.Target(), call.extraHeaders)) return result;
+  if (!net::ApiGet(api, call.request, answer.Target(), call.extraHeaders)) return result;
   net::XmlDocument xml(answer.Path());
   if (!xml.LoadFile()) return result;
   if (net::CheckServerError(xml, *result)) return result;

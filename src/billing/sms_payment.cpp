@@ -1,12 +1,12 @@
 #include "billing/sms_payment.h"
 
-#include "app/kestrova_doc.h"
+#include "model/setup_records.h"
 #include "net/answer_file.h"
+#include "net/api_context.h"
 #include "net/api_get.h"
 #include "net/endpoint.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
-#include "net/setup_records.h"
 #include "platform/sms.h"
 
 namespace kestrova::billing {
@@ -22,33 +22,33 @@ constexpr const wchar_t* kSmsSentFormat =
 
 }  // namespace
 
-std::wstring ShortNumberAddress(const net::ShortNumberRecord& number) {
+std::wstring ShortNumberAddress(const model::ShortNumberRecord& number) {
   return net::FormatRequest(kAddressFormat, {number.number});
 }
 
-std::wstring PaymentSmsText(const app::CKestrovaDoc& document, const net::ShortNumberRecord& number) {
-  return net::FormatRequest(kPaymentTextFormat, {number.prefix, document.settings.login});
+std::wstring PaymentSmsText(const net::ApiContext& api, const model::ShortNumberRecord& number) {
+  return net::FormatRequest(kPaymentTextFormat, {number.prefix, api.data.settings.login});
 }
 
-net::RequestResultPtr SendPaymentSms(app::CKestrovaDoc& document, const net::ShortNumberRecord& number) {
-  return SendSms(document, ShortNumberAddress(number), PaymentSmsText(document, number));
+model::RequestResultPtr SendPaymentSms(const net::ApiContext& api, const model::ShortNumberRecord& number) {
+  return SendSms(api, ShortNumberAddress(number), PaymentSmsText(api, number));
 }
 
-net::RequestResultPtr SendSms(app::CKestrovaDoc&, std::wstring_view address, std::wstring_view text) {
-  net::RequestResultPtr result = net::NewRequestResult();
+model::RequestResultPtr SendSms(const net::ApiContext&, std::wstring_view address, std::wstring_view text) {
+  model::RequestResultPtr result = net::NewRequestResult();
   if (platform::SendSmsMessage(platform::SmsSpoolDirectory(), address, text)) result->ok = 1;
   return result;
 }
 
-net::RequestResultPtr ReportSmsSent(app::CKestrovaDoc& document, int status, std::wstring_view shortNumber,
+model::RequestResultPtr ReportSmsSent(const net::ApiContext& api, int status, std::wstring_view shortNumber,
                                     std::wstring_view text) {
-  net::RequestResultPtr result = net::NewRequestResult();
-  const auto query = net::CommonQuery(document);
+  model::RequestResultPtr result = net::NewRequestResult();
+  const auto query = net::CommonQuery(api);
   const std::wstring request =
       net::FormatRequest(kSmsSentFormat, {query.userId, query.key, query.affiliateId, query.languageId,
                                           net::QueryValue(shortNumber), status, net::QueryValue(text)});
   net::AnswerFile answer;
-  if (net::ApiGet(document, request, answer.Target())) result->ok = 1;
+  if (net::ApiGet(api, request, answer.Target())) result->ok = 1;
   return result;
 }
 

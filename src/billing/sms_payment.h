@@ -8,14 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "net/request_result.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "model/request_result.h"
+#include "net/api_context.h"
 
 namespace kestrova::net {
-struct ShortNumberRecord;
 }
 
 namespace kestrova::billing {
@@ -24,22 +20,22 @@ namespace kestrova::billing {
 inline constexpr int kSmsStatusSent = 1;
 
 // The address of a short number ("%d" of its number).
-std::wstring ShortNumberAddress(const net::ShortNumberRecord& number);
+std::wstring ShortNumberAddress(const model::ShortNumberRecord& number);
 // The credit purchase text: "<prefix> <login>".
-std::wstring PaymentSmsText(const app::CKestrovaDoc& document, const net::ShortNumberRecord& number);
+std::wstring PaymentSmsText(const net::ApiContext& api, const model::ShortNumberRecord& number);
 
 // Sends the credit purchase SMS to the short number; ok 1 once the SMS
 // service accepted it.
-net::RequestResultPtr SendPaymentSms(app::CKestrovaDoc& document, const net::ShortNumberRecord& number);
+model::RequestResultPtr SendPaymentSms(const net::ApiContext& api, const model::ShortNumberRecord& number);
 
 // Sends the text to the address; ok 1 once the SMS service accepted it, ok 0
 // with the generic text when the service refused it.
-net::RequestResultPtr SendSms(app::CKestrovaDoc& document, std::wstring_view address, std::wstring_view text);
+model::RequestResultPtr SendSms(const net::ApiContext& api, std::wstring_view address, std::wstring_view text);
 
 // Tells the server that the SMS was sent; ok 1 when the report reached it
 // (the answer is not read). The number and text are percent-encoded, so a
 // blank travels as %20 and an "&" in the text cannot add a parameter.
-net::RequestResultPtr ReportSmsSent(app::CKestrovaDoc& document, int status, std::wstring_view shortNumber,
+model::RequestResultPtr ReportSmsSent(const net::ApiContext& api, int status, std::wstring_view shortNumber,
                                     std::wstring_view text);
 
 }  // namespace kestrova::billing

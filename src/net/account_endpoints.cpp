@@ -1,7 +1,7 @@
 #include "net/account_endpoints.h"
 
-#include "app/kestrova_doc.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/http_transport.h"
 #include "net/query_keys.h"
@@ -19,40 +19,40 @@ constexpr int kNoOperator = -1;
 
 }  // namespace
 
-RequestResultPtr Login(app::CKestrovaDoc& document, const std::wstring& login, const std::wstring& password) {
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr Login(const ApiContext& api, const std::wstring& login, const std::wstring& password) {
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request =
       FormatRequest(kLoginFormat, {QueryValue(login), QueryValue(password), common.languageId, common.affiliateId});
   call.rootElement = "login";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
-    document.userId = AttributeNumber(root, "user_id");
-    document.nick = AttributeText(root, "nick");
-    document.sessionKey = AttributeText(root, "key");
-    document.settings.login = login;
-    document.settings.password = password;
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
+    api.data.userId = AttributeNumber(root, "user_id");
+    api.data.nick = AttributeText(root, "nick");
+    api.data.sessionKey = AttributeText(root, "key");
+    api.data.settings.login = login;
+    api.data.settings.password = password;
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr NewUser(app::CKestrovaDoc& document) {
-  EstablishDataConnection(document);
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr NewUser(const ApiContext& api) {
+  EstablishDataConnection(api.network);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request = FormatRequest(kNewUserFormat, {common.affiliateId, common.languageId});
   call.rootElement = "new_user";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     auto credentials = shared::DecodeSecurityString(AttributeText(root, "security_str"));
     if (!credentials) return;
-    app::SettingsFields& settings = document.settings;
+    model::SettingsFields& settings = api.data.settings;
     settings.countryCode.clear();
     settings.operatorId = kNoOperator;
     settings.login = std::move(credentials->login);
     settings.password = std::move(credentials->password);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
 }  // namespace kestrova::net

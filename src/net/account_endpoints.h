@@ -5,22 +5,19 @@
 
 #include <string>
 
-#include "net/request_result.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "model/request_result.h"
+#include "net/api_context.h"
 
 namespace kestrova::net {
 
 // login.php: on success stores user id, nick and session key from the
 // answer and the sent login and password; a failure changes nothing.
-RequestResultPtr Login(app::CKestrovaDoc& document, const std::wstring& login, const std::wstring& password);
+model::RequestResultPtr Login(const ApiContext& api, const std::wstring& login, const std::wstring& password);
 
 // new_user.php: decodes the answer's security string; on success empties
 // the country and operator choice and stores the new login and password.
 // A string that does not decode to 16 characters fails with the generic
 // text and changes nothing.
-RequestResultPtr NewUser(app::CKestrovaDoc& document);
+model::RequestResultPtr NewUser(const ApiContext& api);
 
 }  // namespace kestrova::net

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "net/answer_text.h"
+#include "resources/answer_text.h"
 
 namespace kestrova::net {
 
@@ -47,7 +47,7 @@ std::pair<int, int> ReadClockParts(std::wstring_view text, int firstMax, int sec
 
 }  // namespace
 
-bool CheckServerError(const XmlDocument& document, RequestResult& result) {
+bool CheckServerError(const XmlDocument& document, model::RequestResult& result) {
   const XmlElement error = document.FirstChildElement(kErrorElement);
   if (!error) return false;
   result.ok = 0;
@@ -56,11 +56,11 @@ bool CheckServerError(const XmlDocument& document, RequestResult& result) {
   return true;
 }
 
-std::wstring AttributeText(const XmlElement& element, const char* name) { return AnswerText(element.Attribute(name)); }
+std::wstring AttributeText(const XmlElement& element, const char* name) { return resources::AnswerText(element.Attribute(name)); }
 
 int AttributeNumber(const XmlElement& element, const char* name) { return element.IntAttribute(name); }
 
-std::wstring ElementText(const XmlElement& element) { return AnswerText(element.FirstChildText()); }
+std::wstring ElementText(const XmlElement& element) { return resources::AnswerText(element.FirstChildText()); }
 
 int ReadLeadingNumber(std::string_view text) { return ReadNumber(text); }
 int ReadLeadingNumber(std::wstring_view text) { return ReadNumber(text); }

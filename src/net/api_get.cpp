@@ -1,6 +1,6 @@
 #include "net/api_get.h"
 
-#include "app/kestrova_doc.h"
+#include "net/api_context.h"
 #include "net/http_transport.h"
 #include "net/request_format.h"
 #include "platform/clock.h"
@@ -19,19 +19,19 @@ std::wstring TimeToken(std::time_t moment) {
   return FormatRequest(kTimeTokenFormat, {local->tm_hour, local->tm_min, local->tm_sec});
 }
 
-std::wstring ApiUrl(const app::CKestrovaDoc& document, std::wstring_view request) {
-  const std::time_t now = document.clock->Now() + document.timeGap.load(std::memory_order_relaxed);
-  std::wstring url = document.settings.apiBaseUrl;
+std::wstring ApiUrl(const ApiContext& api, std::wstring_view request) {
+  const auto now = static_cast<std::time_t>(api.network.ServerNow());
+  std::wstring url = api.data.settings.apiBaseUrl;
   url += L'/';
   url += request;
-  url += FormatRequest(kDistributionSuffix, {document.settings.friendId, document.settings.agregatorId});
+  url += FormatRequest(kDistributionSuffix, {api.data.settings.friendId, api.data.settings.agregatorId});
   url += TimeToken(now);
   return url;
 }
 
-bool ApiGet(app::CKestrovaDoc& document, std::wstring_view request, std::filesystem::path& answerFile,
+bool ApiGet(const ApiContext& api, std::wstring_view request, std::filesystem::path& answerFile,
             std::wstring_view extraHeaders) {
-  return HttpGetToFile(document, ApiUrl(document, request), answerFile, extraHeaders);
+  return HttpGetToFile(api.network, ApiUrl(api, request), answerFile, extraHeaders);
 }
 
 }  // namespace kestrova::net

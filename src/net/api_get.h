@@ -8,15 +8,13 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "net/api_context.h"
 
 namespace kestrova::net {
 
 // API base URL, "/", the request text, "&friend_id=%d&agregator_id=%d" and
 // the time token of the document's clock plus the time gap.
-std::wstring ApiUrl(const app::CKestrovaDoc& document, std::wstring_view request);
+std::wstring ApiUrl(const ApiContext& api, std::wstring_view request);
 
 // "&" followed by hour, minute and second of the local time of the moment,
 // without padding (9:05:07 gives "&957"); a part that cannot be computed is
@@ -27,7 +25,7 @@ std::wstring TimeToken(std::time_t moment);
 
 // Fetches ApiUrl(request) with HttpGetToFile; the caller deletes the answer
 // file after use.
-bool ApiGet(app::CKestrovaDoc& document, std::wstring_view request, std::filesystem::path& answerFile,
+bool ApiGet(const ApiContext& api, std::wstring_view request, std::filesystem::path& answerFile,
             std::wstring_view extraHeaders = {});
 
 }  // namespace kestrova::net

@@ -2,14 +2,14 @@
 
 #include <ctime>
 
-#include "app/kestrova_doc.h"
-#include "app/string_table.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/picture_download.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
 #include "platform/clock.h"
+#include "resources/string_table.h"
 
 namespace kestrova::net {
 namespace {
@@ -18,29 +18,29 @@ namespace {
 constexpr const wchar_t* kCatalogueFormat =
     L"catchan.php?user_id=%d&folder_id=%d&affiliate_id=%d&key=%s&lng_id=%02d&codepage=utf8";
 
-bool IsPaidPackage(const FolderNode& node) { return node.folderId != FolderNode::kRootFolderId && node.free == 0; }
+bool IsPaidPackage(const model::FolderNode& node) { return node.folderId != model::FolderNode::kRootFolderId && node.free == 0; }
 
-std::unique_ptr<CatalogueItem> SpecialEntry(int id, int textId) {
-  auto entry = std::make_unique<CatalogueItem>();
+std::unique_ptr<model::CatalogueItem> SpecialEntry(int id, int textId) {
+  auto entry = std::make_unique<model::CatalogueItem>();
   entry->id = id;
-  entry->name = app::Strings().Get(textId);
+  entry->name = resources::Strings().Get(textId);
   entry->noLogo = 1;
   return entry;
 }
 
-void AppendBuyEntry(FolderNode& node) {
-  node.entries.push_back(SpecialEntry(CatalogueItem::kBuyPackageId, kBuyPackageTextId));
+void AppendBuyEntry(model::FolderNode& node) {
+  node.entries.push_back(SpecialEntry(model::CatalogueItem::kBuyPackageId, kBuyPackageTextId));
 }
 
-void AppendReloadEntry(FolderNode& node) {
-  auto entry = SpecialEntry(CatalogueItem::kReloadPackageId, kReloadPackageTextId);
+void AppendReloadEntry(model::FolderNode& node) {
+  auto entry = SpecialEntry(model::CatalogueItem::kReloadPackageId, kReloadPackageTextId);
   entry->reloadEntry = 1;
   node.entries.push_back(std::move(entry));
 }
 
 // The attributes both kinds of entry carry.
-std::unique_ptr<CatalogueItem> ReadCommonEntry(const XmlElement& element) {
-  auto entry = std::make_unique<CatalogueItem>();
+std::unique_ptr<model::CatalogueItem> ReadCommonEntry(const XmlElement& element) {
+  auto entry = std::make_unique<model::CatalogueItem>();
   entry->id = AttributeNumber(element, "id");
   entry->name = AttributeText(element, "name");
   entry->logoLink = AttributeText(element, "logo_link");
@@ -49,7 +49,7 @@ std::unique_ptr<CatalogueItem> ReadCommonEntry(const XmlElement& element) {
   return entry;
 }
 
-std::unique_ptr<CatalogueItem> ReadChannel(const XmlElement& element, std::int64_t serverNow) {
+std::unique_ptr<model::CatalogueItem> ReadChannel(const XmlElement& element, std::int64_t serverNow) {
   auto channel = ReadCommonEntry(element);
   channel->haveVideo = AttributeNumber(element, "have_video");
   channel->canBuy = AttributeNumber(element, "can_buy");
@@ -60,13 +60,13 @@ std::unique_ptr<CatalogueItem> ReadChannel(const XmlElement& element, std::int64
   return channel;
 }
 
-std::unique_ptr<CatalogueItem> ReadFolder(const XmlElement& element) {
+std::unique_ptr<model::CatalogueItem> ReadFolder(const XmlElement& element) {
   auto folder = ReadCommonEntry(element);
   folder->isFolder = 1;
   return folder;
 }
 
-void ReadLevel(const XmlElement& root, FolderNode& node, std::int64_t serverNow) {
+void ReadLevel(const XmlElement& root, model::FolderNode& node, std::int64_t serverNow) {
   node.free = AttributeNumber(root, "free");
   node.showTop = AttributeNumber(root, "showtop");
   node.message = AttributeText(root, "msg");
@@ -87,14 +87,14 @@ void ReadLevel(const XmlElement& root, FolderNode& node, std::int64_t serverNow)
 }
 
 // Opens the selected sub-folder entry as the current level.
-void DescendIfPending(app::CKestrovaDoc& document, int selectedEntry) {
-  FolderNode& current = *document.currentFolder;
+void DescendIfPending(const ApiContext& api, int selectedEntry) {
+  model::FolderNode& current = *api.data.currentFolder;
   if (current.descendPending == 0) return;
   current.descendPending = 0;
   if (selectedEntry < 0 || static_cast<std::size_t>(selectedEntry) >= current.entries.size()) return;
-  CatalogueItem& entry = *current.entries[static_cast<std::size_t>(selectedEntry)];
+  model::CatalogueItem& entry = *current.entries[static_cast<std::size_t>(selectedEntry)];
   if (entry.isFolder == 0) return;
-  document.currentFolder = &current.AddChild(entry);
+  api.data.currentFolder = &current.AddChild(entry);
 }
 
 }  // namespace
@@ -111,19 +111,19 @@ std::int64_t LocalMidnight(std::int64_t moment, int dayOffset) {
   return midnight == static_cast<std::time_t>(-1) ? 0 : midnight;
 }
 
-void AddProgrammeDays(CatalogueItem& channel, std::int64_t serverNow) {
+void AddProgrammeDays(model::CatalogueItem& channel, std::int64_t serverNow) {
   for (int offset = 0; offset < kProgrammeDayCount; ++offset) {
-    auto day = std::make_unique<ProgrammeDay>();
+    auto day = std::make_unique<model::ProgrammeDay>();
     day->date = LocalMidnight(serverNow, offset);
     channel.programmeDays.push_back(std::move(day));
   }
 }
 
-RequestResultPtr ChannelCatalogue(app::CKestrovaDoc& document, int selectedEntry) {
-  DescendIfPending(document, selectedEntry);
-  FolderNode& node = *document.currentFolder;
-  const CommonQueryValues common = CommonQuery(document);
-  const std::int64_t serverNow = document.clock->Now() + document.timeGap.load();
+model::RequestResultPtr ChannelCatalogue(const ApiContext& api, int selectedEntry) {
+  DescendIfPending(api, selectedEntry);
+  model::FolderNode& node = *api.data.currentFolder;
+  const CommonQueryValues common = CommonQuery(api);
+  const std::int64_t serverNow = api.network.ServerNow();
   EndpointCall call;
   call.refreshList = [&] {
     if (node.loaded != 0) node.ClearEntries();
@@ -132,10 +132,10 @@ RequestResultPtr ChannelCatalogue(app::CKestrovaDoc& document, int selectedEntry
   call.request = FormatRequest(kCatalogueFormat,
                                {common.userId, node.folderId, common.affiliateId, common.key, common.languageId});
   call.rootElement = "channels";
-  call.readRoot = [&](const XmlElement& root, RequestResult&) { ReadLevel(root, node, serverNow); };
-  RequestResultPtr result = RunEndpoint(document, call);
+  call.readRoot = [&](const XmlElement& root, model::RequestResult&) { ReadLevel(root, node, serverNow); };
+  model::RequestResultPtr result = RunEndpoint(api, call);
   // Logos come after the answer, so the level is complete even when they fail.
-  FetchFolderLogos(document, node);
+  FetchFolderLogos(api.network, node);
   // The start-up chains go on with an empty level when the catalogue fails.
   result->ok = 1;
   return result;

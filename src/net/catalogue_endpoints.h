@@ -5,15 +5,11 @@
 
 #include <cstdint>
 
-#include "net/request_result.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "model/request_result.h"
+#include "net/api_context.h"
 
 namespace kestrova::net {
 
-struct CatalogueItem;
 
 // Localised texts of the special entries of a paid package.
 inline constexpr int kBuyPackageTextId = 134;
@@ -30,11 +26,11 @@ inline constexpr int kNoSelectedEntry = -1;
 // free 0) lists entry 10000 first and entries 10000 and 10001 last. The
 // logos of the other entries are fetched after the answer. Always
 // succeeds: a failed request leaves the level empty.
-RequestResultPtr ChannelCatalogue(app::CKestrovaDoc& document, int selectedEntry = kNoSelectedEntry);
+model::RequestResultPtr ChannelCatalogue(const ApiContext& api, int selectedEntry = kNoSelectedEntry);
 
 // Gives the channel one programme day per day the service offers, each at
 // 00:00 local time, from the day of `serverNow` on.
-void AddProgrammeDays(CatalogueItem& channel, std::int64_t serverNow);
+void AddProgrammeDays(model::CatalogueItem& channel, std::int64_t serverNow);
 
 // Local 00:00 of the day `dayOffset` days after the day of `moment`; 0 when
 // the date cannot be computed.

@@ -1,25 +1,25 @@
 #include "net/endpoint.h"
 
-#include "app/kestrova_doc.h"
-#include "app/string_table.h"
 #include "net/answer_file.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/api_get.h"
+#include "resources/string_table.h"
 
 namespace kestrova::net {
 
-RequestResultPtr NewRequestResult() {
-  auto result = std::make_unique<RequestResult>();
-  result->message = app::Strings().Get(kGenericFailureTextId);
+model::RequestResultPtr NewRequestResult() {
+  auto result = std::make_unique<model::RequestResult>();
+  result->message = resources::Strings().Get(kGenericFailureTextId);
   return result;
 }
 
-RequestResultPtr RunEndpoint(app::CKestrovaDoc& document, const EndpointCall& call) {
+model::RequestResultPtr RunEndpoint(const ApiContext& api, const EndpointCall& call) {
   if (call.refreshList) call.refreshList();
-  RequestResultPtr result = NewRequestResult();
+  model::RequestResultPtr result = NewRequestResult();
 
   AnswerFile answer;
-  if (!ApiGet(document, call.request, answer.Target(), call.extraHeaders)) return result;
+  if (!ApiGet(api, call.request, answer.Target(), call.extraHeaders)) return result;
 
   XmlDocument xml(answer.Path());
   if (!xml.LoadFile()) return result;

@@ -8,12 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "net/request_result.h"
+#include "model/request_result.h"
+#include "net/api_context.h"
 #include "net/xml_answer.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
 
 namespace kestrova::net {
 
@@ -21,7 +18,7 @@ namespace kestrova::net {
 inline constexpr int kGenericFailureTextId = 24;
 
 // A fresh result: ok 0, secondary 0, error id 0, the generic failure text.
-RequestResultPtr NewRequestResult();
+model::RequestResultPtr NewRequestResult();
 
 struct EndpointCall {
   // Frees the records of the list the answer refills; may be empty.
@@ -34,13 +31,13 @@ struct EndpointCall {
   const char* rootElement = "";
   // Reads the root element into records, appending each record to its list
   // as soon as it is complete, and sets ok as the endpoint defines it.
-  std::function<void(const XmlElement& root, RequestResult& result)> readRoot;
+  std::function<void(const XmlElement& root, model::RequestResult& result)> readRoot;
 };
 
 // Runs the call and returns its result: ok 0 with the generic text when the
 // fetch fails, the answer is not XML or its root element is missing; ok 0
 // with the server's text and id for an error element; otherwise as
 // readRoot set it. The answer file is always deleted.
-RequestResultPtr RunEndpoint(app::CKestrovaDoc& document, const EndpointCall& call);
+model::RequestResultPtr RunEndpoint(const ApiContext& api, const EndpointCall& call);
 
 }  // namespace kestrova::net

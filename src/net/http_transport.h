@@ -16,9 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "net/network_context.h"
 
 namespace kestrova::net {
 
@@ -28,30 +26,30 @@ namespace kestrova::net {
 // `extraHeaders` are header lines (CR LF separated) added to the request;
 // `rawHeaders`, when given, receives the response's status and header lines
 // as CR LF separated text.
-bool HttpGetToFile(app::CKestrovaDoc& document, std::wstring_view url, std::filesystem::path& answerFile,
+bool HttpGetToFile(NetworkContext& network, std::wstring_view url, std::filesystem::path& answerFile,
                    std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr);
 
 // As HttpGetToFile, over the document's kept connection (opened on first
 // use, reused by the next request to the same server). With `rawHeaders`
 // given only the headers are wanted: the body is not stored, no file is
 // made, and the result is true once a complete header block arrived.
-bool HttpGetKeepAlive(app::CKestrovaDoc& document, std::wstring_view url, std::filesystem::path& answerFile,
+bool HttpGetKeepAlive(NetworkContext& network, std::wstring_view url, std::filesystem::path& answerFile,
                       std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr);
 
 // Closes the kept connection of HttpGetKeepAlive (end of the session).
-void CloseKeptConnection(app::CKestrovaDoc& document);
+void CloseKeptConnection(NetworkContext& network);
 
 // Reads the body into the buffer until it is full or the body ends. True
 // when at least one byte arrived and the transfer did not break off before
 // the buffer was full; `received`, when given, gets the number of bytes
 // stored. No request is made for an empty buffer.
-bool HttpGetToMemory(app::CKestrovaDoc& document, std::wstring_view url, std::span<std::uint8_t> buffer,
+bool HttpGetToMemory(NetworkContext& network, std::wstring_view url, std::span<std::uint8_t> buffer,
                      std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr,
                      std::size_t* received = nullptr);
 
 // Brings up the data connection before the first requests. On Linux the
 // system manages the network connection, so there is nothing to do; the
 // call stays so that the endpoints keep their order of steps.
-void EstablishDataConnection(app::CKestrovaDoc& document);
+void EstablishDataConnection(NetworkContext& network);
 
 }  // namespace kestrova::net

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/kestrova_doc.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
@@ -20,76 +20,76 @@ constexpr const wchar_t* kHelpTextsFormat =
 constexpr int kFirstMessagePage = 1;
 constexpr int kPageZero = 0;
 
-RequestResultPtr Succeeded() {
-  RequestResultPtr result = NewRequestResult();
+model::RequestResultPtr Succeeded() {
+  model::RequestResultPtr result = NewRequestResult();
   result->ok = 1;
   return result;
 }
 
-void ReadMessages(const XmlElement& root, app::CKestrovaDoc& document) {
-  document.messageTotal = AttributeNumber(root, "total");
+void ReadMessages(const XmlElement& root, const ApiContext& api) {
+  api.data.messageTotal = AttributeNumber(root, "total");
   for (XmlElement child = root.FirstChildElement("message"); child; child = child.NextSiblingElement("message")) {
-    auto record = std::make_unique<MessageRecord>();
+    auto record = std::make_unique<model::MessageRecord>();
     record->id = AttributeNumber(child, "id");
     record->header = AttributeText(child, "header");
     record->text = AttributeText(child, "text");
-    document.messages.push_back(std::move(record));
+    api.data.messages.push_back(std::move(record));
   }
-  ++document.messagePage;
+  ++api.data.messagePage;
 }
 
 }  // namespace
 
-RequestResultPtr Messages(app::CKestrovaDoc& document, int restart, int pageZero) {
-  if (restart != 0 || document.messagePage == kFirstMessagePage) {
-    document.messages.clear();
-    document.messagePage = kFirstMessagePage;
-    document.messageTotal = 0;
+model::RequestResultPtr Messages(const ApiContext& api, int restart, int pageZero) {
+  if (restart != 0 || api.data.messagePage == kFirstMessagePage) {
+    api.data.messages.clear();
+    api.data.messagePage = kFirstMessagePage;
+    api.data.messageTotal = 0;
   }
-  const bool shortOfTotal = document.messages.size() < static_cast<std::size_t>(std::max(document.messageTotal, 0));
-  if (!document.messages.empty() && !shortOfTotal) return Succeeded();
+  const bool shortOfTotal = api.data.messages.size() < static_cast<std::size_t>(std::max(api.data.messageTotal, 0));
+  if (!api.data.messages.empty() && !shortOfTotal) return Succeeded();
 
-  const CommonQueryValues common = CommonQuery(document);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request = FormatRequest(kMessagesFormat, {common.userId, common.key, common.affiliateId,
-                                                 pageZero != 0 ? kPageZero : document.messagePage, common.languageId});
+                                                 pageZero != 0 ? kPageZero : api.data.messagePage, common.languageId});
   call.rootElement = "messenger";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
-    ReadMessages(root, document);
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
+    ReadMessages(root, api);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr HelpThemes(app::CKestrovaDoc& document) {
-  if (!document.helpThemes.empty()) return Succeeded();
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr HelpThemes(const ApiContext& api) {
+  if (!api.data.helpThemes.empty()) return Succeeded();
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request = FormatRequest(kHelpThemesFormat, {common.userId, common.key, common.affiliateId, common.languageId});
   call.rootElement = "help_themes";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     for (XmlElement child = root.FirstChildElement("theme"); child; child = child.NextSiblingElement("theme")) {
-      auto record = std::make_unique<HelpThemeRecord>();
+      auto record = std::make_unique<model::HelpThemeRecord>();
       record->id = AttributeNumber(child, "id");
       record->name = AttributeText(child, "name");
-      document.helpThemes.push_back(std::move(record));
+      api.data.helpThemes.push_back(std::move(record));
     }
-    result.ok = document.helpThemes.empty() ? 0 : 1;
+    result.ok = api.data.helpThemes.empty() ? 0 : 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr HelpTexts(app::CKestrovaDoc& document, HelpThemeRecord* theme) {
+model::RequestResultPtr HelpTexts(const ApiContext& api, model::HelpThemeRecord* theme) {
   if (theme == nullptr) return NewRequestResult();
   if (!theme->texts.empty()) return Succeeded();
-  const CommonQueryValues common = CommonQuery(document);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request =
       FormatRequest(kHelpTextsFormat, {common.userId, common.key, common.affiliateId, theme->id, common.languageId});
   call.rootElement = "help_texts";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     for (XmlElement child = root.FirstChildElement("text"); child; child = child.NextSiblingElement("text")) {
-      auto record = std::make_unique<HelpTextRecord>();
+      auto record = std::make_unique<model::HelpTextRecord>();
       record->id = AttributeNumber(child, "id");
       record->subject = AttributeText(child, "subject");
       record->text = AttributeText(child, "text");
@@ -97,7 +97,7 @@ RequestResultPtr HelpTexts(app::CKestrovaDoc& document, HelpThemeRecord* theme) 
     }
     result.ok = theme->texts.empty() ? 0 : 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
 }  // namespace kestrova::net

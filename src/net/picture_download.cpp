@@ -6,11 +6,11 @@
 #include <string>
 #include <system_error>
 
-#include "app/kestrova_doc.h"
+#include "model/catalogue_records.h"
+#include "model/programme_records.h"
 #include "net/answer_file.h"
-#include "net/catalogue_records.h"
 #include "net/http_transport.h"
-#include "net/programme_records.h"
+#include "net/network_context.h"
 #include "net/request_format.h"
 #include "platform/image.h"
 
@@ -34,33 +34,34 @@ std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& file, std
 
 }  // namespace
 
-void FetchLogo(app::CKestrovaDoc& document, CatalogueItem& item) {
+void FetchLogo(NetworkContext& network, model::CatalogueItem& item) {
   // A negative or oversized announcement is the server's error: no buffer.
   if (item.logoSize <= 0 || static_cast<std::size_t>(item.logoSize) > kMaxLogoBytes) return;
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(item.logoSize));
   std::size_t received = 0;
-  if (!HttpGetToMemory(document, item.logoLink, buffer, {}, nullptr, &received)) return;
+  if (!HttpGetToMemory(network, item.logoLink, buffer, {}, nullptr, &received)) return;
   // Only the bytes that arrived; a short logo fails in the decoder.
-  if (auto image = platform::DecodeImage(buffer.data(), received)) item.logoImage = std::move(image);
+  platform::ArgbImage image = platform::DecodeImage(buffer.data(), received);
+  if (!image.Empty()) item.logoImage = std::move(image);
 }
 
-void FetchFolderLogos(app::CKestrovaDoc& document, FolderNode& folder) {
+void FetchFolderLogos(NetworkContext& network, model::FolderNode& folder) {
   for (const auto& entry : folder.entries) {
-    if (entry->noLogo == 0 && entry->reloadEntry == 0) FetchLogo(document, *entry);
+    if (entry->noLogo == 0 && entry->reloadEntry == 0) FetchLogo(network, *entry);
   }
 }
 
-void FetchNextPreview(app::CKestrovaDoc& document, PreviewSequence& sequence) {
+void FetchNextPreview(NetworkContext& network, PreviewSequence& sequence) {
   if (sequence.video == nullptr) return;
   const int number = static_cast<int>(sequence.pictures.size()) + 1;
   const std::wstring url = sequence.video->previewLink + FormatRequest(kPreviewNumberFormat, {number});
-  sequence.pictures.push_back(FetchPreviewImage(document, url));
+  sequence.pictures.push_back(FetchPreviewImage(network, url));
 }
 
-platform::SurfacePtr FetchPreviewImage(app::CKestrovaDoc& document, std::wstring_view url) {
+platform::ArgbImage FetchPreviewImage(NetworkContext& network, std::wstring_view url) {
   AnswerFile picture;
-  if (!HttpGetToFile(document, url, picture.Target())) return nullptr;
-  const std::vector<std::uint8_t> bytes = ReadPictureFile(picture.Path(), document.httpLimits.maxBodyBytes);
+  if (!HttpGetToFile(network, url, picture.Target())) return {};
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(picture.Path(), network.httpLimits.maxBodyBytes);
   return platform::DecodeImage(bytes.data(), bytes.size());
 }
 

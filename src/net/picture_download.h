@@ -9,43 +9,38 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sdl_handles.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "model/catalogue_records.h"
+#include "model/programme_records.h"
+#include "net/network_context.h"
+#include "platform/argb_image.h"
 
 namespace kestrova::net {
-
-struct CatalogueItem;
-struct FolderNode;
-struct ProgrammeElement;
 
 // A logo announced as larger than this is not fetched: the size comes from
 // the server and is allocated before the download.
 inline constexpr std::size_t kMaxLogoBytes = std::size_t{32} * 1024 * 1024;
 
-// The preview pictures of one video, in download order; an entry is null
+// The preview pictures of one video, in download order; an entry is empty
 // when its download or decoding failed, so later pictures keep their
 // numbers.
 struct PreviewSequence {
-  const ProgrammeElement* video = nullptr;  // its preview link is the base URL; not owning
-  std::vector<platform::SurfacePtr> pictures;
+  const model::ProgrammeElement* video = nullptr;  // its preview link is the base URL; not owning
+  std::vector<platform::ArgbImage> pictures;
 };
 
 // Downloads and decodes the item's logo into its logo image. A failed or
 // refused download leaves the item without a logo; nothing is reported.
-void FetchLogo(app::CKestrovaDoc& document, CatalogueItem& item);
+void FetchLogo(NetworkContext& network, model::CatalogueItem& item);
 
 // FetchLogo for every entry of the level in list order, except the special
 // entries, which have no logo.
-void FetchFolderLogos(app::CKestrovaDoc& document, FolderNode& folder);
+void FetchFolderLogos(NetworkContext& network, model::FolderNode& folder);
 
 // Downloads the next numbered picture (number = pictures held + 1) and
 // appends it, also when it is none. Without a video nothing happens.
-void FetchNextPreview(app::CKestrovaDoc& document, PreviewSequence& sequence);
+void FetchNextPreview(NetworkContext& network, PreviewSequence& sequence);
 
-// The decoded picture at the URL, or none.
-platform::SurfacePtr FetchPreviewImage(app::CKestrovaDoc& document, std::wstring_view url);
+// The decoded picture at the URL; empty when there is none.
+platform::ArgbImage FetchPreviewImage(NetworkContext& network, std::wstring_view url);
 
 }  // namespace kestrova::net

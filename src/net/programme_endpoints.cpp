@@ -4,9 +4,9 @@
 #include <cwchar>
 #include <string>
 
-#include "app/kestrova_doc.h"
+#include "model/catalogue_records.h"
 #include "net/answer_reading.h"
-#include "net/catalogue_records.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
@@ -38,7 +38,7 @@ std::wstring DateText(std::int64_t date) {
   return std::wstring(text, length);
 }
 
-ProgrammeDay* FindDay(CatalogueItem& channel, std::int64_t requestedDate) {
+model::ProgrammeDay* FindDay(model::CatalogueItem& channel, std::int64_t requestedDate) {
   const std::optional<std::tm> requested = platform::LocalTime(static_cast<std::time_t>(requestedDate));
   if (!requested) return nullptr;
   for (auto& day : channel.programmeDays) {
@@ -48,15 +48,15 @@ ProgrammeDay* FindDay(CatalogueItem& channel, std::int64_t requestedDate) {
   return nullptr;
 }
 
-std::int64_t ClockTextTime(const ProgrammeDay& day, const std::wstring& text) {
+std::int64_t ClockTextTime(const model::ProgrammeDay& day, const std::wstring& text) {
   const BlockClock clock = ReadBlockTime(text);
   return day.date + std::int64_t{clock.hours} * kSecondsPerHour + std::int64_t{clock.minutes} * kSecondsPerMinute;
 }
 
-void ReadBlocks(const XmlElement& root, ProgrammeDay& day) {
-  ProgrammeBlock* previous = nullptr;
+void ReadBlocks(const XmlElement& root, model::ProgrammeDay& day) {
+  model::ProgrammeBlock* previous = nullptr;
   for (XmlElement child = root.FirstChildElement("block"); child; child = child.NextSiblingElement("block")) {
-    auto block = std::make_unique<ProgrammeBlock>();
+    auto block = std::make_unique<model::ProgrammeBlock>();
     block->day = &day;
     block->id = AttributeNumber(child, "id");
     block->startText = AttributeText(child, "start");
@@ -71,7 +71,7 @@ void ReadBlocks(const XmlElement& root, ProgrammeDay& day) {
 }
 
 // Reads every "element" child, with the block for the start times, into the list.
-void ReadElements(const XmlElement& root, ProgrammeBlock* block, RecordList<ProgrammeElement>& elements) {
+void ReadElements(const XmlElement& root, model::ProgrammeBlock* block, model::RecordList<model::ProgrammeElement>& elements) {
   for (XmlElement child = root.FirstChildElement("element"); child; child = child.NextSiblingElement("element")) {
     auto element = ReadProgrammeElement(child, block);
     element->parentBlock = block;
@@ -83,15 +83,15 @@ int OneWhenOne(const XmlElement& element, const char* name) { return AttributeNu
 
 // The block's start time already is its day at 00:00 plus its time of day;
 // the element adds its offset within the block.
-std::int64_t ElementStartTime(const std::wstring& startText, const ProgrammeBlock& block) {
+std::int64_t ElementStartTime(const std::wstring& startText, const model::ProgrammeBlock& block) {
   const ElementClock offset = ReadElementTime(startText);
   return block.startTime + std::int64_t{offset.minutes} * kSecondsPerMinute + offset.seconds;
 }
 
 }  // namespace
 
-std::unique_ptr<ProgrammeElement> ReadProgrammeElement(const XmlElement& element, const ProgrammeBlock* block) {
-  auto record = std::make_unique<ProgrammeElement>();
+std::unique_ptr<model::ProgrammeElement> ReadProgrammeElement(const XmlElement& element, const model::ProgrammeBlock* block) {
+  auto record = std::make_unique<model::ProgrammeElement>();
   record->type = AttributeText(element, "type");
   record->id = AttributeNumber(element, "id");
   record->name = AttributeText(element, "name");
@@ -107,58 +107,58 @@ std::unique_ptr<ProgrammeElement> ReadProgrammeElement(const XmlElement& element
   return record;
 }
 
-RequestResultPtr ProgrammeBlocks(app::CKestrovaDoc& document, CatalogueItem& channel, std::int64_t requestedDate) {
-  ProgrammeDay* day = FindDay(channel, requestedDate);
+model::RequestResultPtr ProgrammeBlocks(const ApiContext& api, model::CatalogueItem& channel, std::int64_t requestedDate) {
+  model::ProgrammeDay* day = FindDay(channel, requestedDate);
   if (day == nullptr) return NewRequestResult();
   if (!day->blocks.empty()) {
-    RequestResultPtr loaded = NewRequestResult();
+    model::RequestResultPtr loaded = NewRequestResult();
     loaded->ok = 1;
     return loaded;
   }
-  const CommonQueryValues common = CommonQuery(document);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request =
-      FormatRequest(kBlocksFormat, {common.userId, common.key, common.affiliateId, document.settings.timeZoneId,
+      FormatRequest(kBlocksFormat, {common.userId, common.key, common.affiliateId, api.data.settings.timeZoneId,
                                     DateText(requestedDate), channel.id, common.languageId});
   call.rootElement = "blocks";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadBlocks(root, *day);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr BlockElements(app::CKestrovaDoc& document, ProgrammeBlock& block) {
+model::RequestResultPtr BlockElements(const ApiContext& api, model::ProgrammeBlock& block) {
   if (!block.elements.empty()) {
-    RequestResultPtr loaded = NewRequestResult();
+    model::RequestResultPtr loaded = NewRequestResult();
     loaded->ok = 1;
     return loaded;
   }
-  const CommonQueryValues common = CommonQuery(document);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request =
       FormatRequest(kBlockFormat, {block.id, common.userId, common.key, common.affiliateId, common.languageId});
   call.rootElement = "block";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadElements(root, &block, block.elements);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr CurrentBlock(app::CKestrovaDoc& document, int which, int channelId,
-                              RecordList<ProgrammeElement>& elements) {
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr CurrentBlock(const ApiContext& api, int which, int channelId,
+                              model::RecordList<model::ProgrammeElement>& elements) {
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.refreshList = [&] { elements.clear(); };
   call.request = FormatRequest(kCurrentBlockFormat, {common.userId, common.key, common.affiliateId, common.languageId,
                                                      channelId, which == kNextBlock ? kNextType : kLastType});
   call.rootElement = "block";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadElements(root, nullptr, elements);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
 }  // namespace kestrova::net

@@ -1,18 +1,18 @@
 #include "net/query_keys.h"
 
-#include "app/kestrova_doc.h"
-#include "app/string_table.h"
+#include "net/api_context.h"
 #include "platform/http.h"
 #include "platform/utf8.h"
+#include "resources/string_table.h"
 
 namespace kestrova::net {
 
-CommonQueryValues CommonQuery(const app::CKestrovaDoc& document) {
+CommonQueryValues CommonQuery(const ApiContext& api) {
   CommonQueryValues values;
-  values.userId = document.userId;
-  values.key = QueryValue(document.sessionKey);
-  values.affiliateId = document.settings.affiliateId;
-  values.languageId = app::StringTable::ServerLanguageId(document.settings.languageId);
+  values.userId = api.data.userId;
+  values.key = QueryValue(api.data.sessionKey);
+  values.affiliateId = api.data.settings.affiliateId;
+  values.languageId = resources::StringTable::ServerLanguageId(api.data.settings.languageId);
   return values;
 }
 

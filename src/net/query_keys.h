@@ -12,9 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "net/api_context.h"
 
 namespace kestrova::net {
 
@@ -29,7 +27,7 @@ struct CommonQueryValues {
   int languageId = -1;  // the server's id of the interface language; -1 when none
 };
 
-CommonQueryValues CommonQuery(const app::CKestrovaDoc& document);
+CommonQueryValues CommonQuery(const ApiContext& api);
 
 // A value from the user or the server, made safe for a query string: UTF-8
 // bytes, percent-encoded except for the unreserved characters, so "&", "=",

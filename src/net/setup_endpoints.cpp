@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/kestrova_doc.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
@@ -39,59 +39,59 @@ void ForEachChild(const XmlElement& parent, const char* name, Read read) {
   for (XmlElement child = parent.FirstChildElement(name); child; child = child.NextSiblingElement(name)) read(child);
 }
 
-void ReadShortNumbers(const XmlElement& settings, app::CKestrovaDoc& document) {
+void ReadShortNumbers(const XmlElement& settings, const ApiContext& api) {
   const XmlElement numbers = settings.FirstChildElement("shortnumbers");
   if (!numbers) return;
   ForEachChild(numbers, "shortnumber", [&](const XmlElement& child) {
-    auto record = std::make_unique<ShortNumberRecord>();
+    auto record = std::make_unique<model::ShortNumberRecord>();
     record->price = AttributeText(child, "price");
     record->credit = AttributeNumber(child, "credit");
     record->number = AttributeNumber(child, "number");
     record->prefix = AttributeText(child, "prefix");
-    document.shortNumbers.push_back(std::move(record));
+    api.data.shortNumbers.push_back(std::move(record));
   });
 }
 
-void ReadQualities(const XmlElement& settings, app::CKestrovaDoc& document) {
+void ReadQualities(const XmlElement& settings, const ApiContext& api) {
   const XmlElement qualities = settings.FirstChildElement("qualities");
   if (!qualities) return;
   ForEachChild(qualities, "quality", [&](const XmlElement& child) {
-    auto record = std::make_unique<QualityRecord>();
+    auto record = std::make_unique<model::QualityRecord>();
     record->id = AttributeNumber(child, "id");
     record->name = AttributeText(child, "name");
     record->requiredSpeed = AttributeText(child, "spd_req");
-    document.qualities.push_back(std::move(record));
+    api.data.qualities.push_back(std::move(record));
   });
 }
 
-QualityRecord* FindQuality(app::CKestrovaDoc& document, int id) {
-  for (auto& quality : document.qualities) {
+model::QualityRecord* FindQuality(const ApiContext& api, int id) {
+  for (auto& quality : api.data.qualities) {
     if (quality->id == id) return quality.get();
   }
   return nullptr;
 }
 
-void ReadSettings(const XmlElement& root, app::CKestrovaDoc& document) {
+void ReadSettings(const XmlElement& root, const ApiContext& api) {
   if (const XmlElement time = root.FirstChildElement("time")) {
-    document.timeGap.store(AttributeNumber(time, "gap"));
+    api.network.timeGap.store(AttributeNumber(time, "gap"));
   }
   if (const XmlElement control = root.FirstChildElement("control")) {
-    document.controlLink = AttributeText(control, "link");
+    api.data.controlLink = AttributeText(control, "link");
   }
-  ReadShortNumbers(root, document);
-  ReadQualities(root, document);
-  if (FindQuality(document, document.settings.qualityId) == nullptr) document.settings.qualityId = kNoQuality;
+  ReadShortNumbers(root, api);
+  ReadQualities(root, api);
+  if (FindQuality(api, api.data.settings.qualityId) == nullptr) api.data.settings.qualityId = kNoQuality;
 }
 
-void ReadUpdatedNames(const XmlElement& root, app::CKestrovaDoc& document) {
-  app::SettingsFields& settings = document.settings;
+void ReadUpdatedNames(const XmlElement& root, const ApiContext& api) {
+  model::SettingsFields& settings = api.data.settings;
   if (const XmlElement country = root.FirstChildElement("country")) settings.countryName = ElementText(country);
   if (const XmlElement op = root.FirstChildElement("operator")) settings.operatorName = ElementText(op);
   if (const XmlElement zone = root.FirstChildElement("zone")) settings.timeZoneShift = AttributeText(zone, "shift");
   const XmlElement qualities = root.FirstChildElement("qualities");
   if (!qualities) return;
   ForEachChild(qualities, "quality", [&](const XmlElement& child) {
-    if (QualityRecord* quality = FindQuality(document, AttributeNumber(child, "id"))) {
+    if (model::QualityRecord* quality = FindQuality(api, AttributeNumber(child, "id"))) {
       quality->name = AttributeText(child, "name");
     }
   });
@@ -99,98 +99,98 @@ void ReadUpdatedNames(const XmlElement& root, app::CKestrovaDoc& document) {
 
 }  // namespace
 
-RequestResultPtr Countries(app::CKestrovaDoc& document) {
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr Countries(const ApiContext& api) {
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
-  call.refreshList = [&] { document.countries.clear(); };
+  call.refreshList = [&] { api.data.countries.clear(); };
   call.request = FormatRequest(kCountriesFormat, {common.userId, common.key, common.affiliateId, common.languageId});
   call.rootElement = "countries";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ForEachChild(root, "country", [&](const XmlElement& child) {
-      auto record = std::make_unique<CountryRecord>();
+      auto record = std::make_unique<model::CountryRecord>();
       record->code = AttributeText(child, "code");
       record->name = ElementText(child);
       record->isDefault = AttributeNumber(child, "def");
-      document.countries.push_back(std::move(record));
+      api.data.countries.push_back(std::move(record));
     });
-    result.ok = document.countries.empty() ? 0 : 1;
+    result.ok = api.data.countries.empty() ? 0 : 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr Operators(app::CKestrovaDoc& document) {
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr Operators(const ApiContext& api) {
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
-  call.refreshList = [&] { document.operators.clear(); };
+  call.refreshList = [&] { api.data.operators.clear(); };
   call.request = FormatRequest(kOperatorsFormat, {common.userId, common.key, common.affiliateId, common.languageId,
-                                                  QueryValue(document.settings.countryCode)});
+                                                  QueryValue(api.data.settings.countryCode)});
   call.rootElement = "operators";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ForEachChild(root, "operator", [&](const XmlElement& child) {
-      auto record = std::make_unique<OperatorRecord>();
+      auto record = std::make_unique<model::OperatorRecord>();
       record->id = AttributeNumber(child, "id");
       record->name = ElementText(child);
-      document.operators.push_back(std::move(record));
+      api.data.operators.push_back(std::move(record));
     });
-    result.ok = document.operators.empty() ? 0 : 1;
+    result.ok = api.data.operators.empty() ? 0 : 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr Zones(app::CKestrovaDoc& document) {
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr Zones(const ApiContext& api) {
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
-  call.refreshList = [&] { document.zones.clear(); };
+  call.refreshList = [&] { api.data.zones.clear(); };
   call.request = FormatRequest(kZonesFormat, {common.userId, common.key, common.affiliateId,
-                                              QueryValue(document.settings.countryCode), common.languageId});
+                                              QueryValue(api.data.settings.countryCode), common.languageId});
   call.rootElement = "zones";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ForEachChild(root, "zone", [&](const XmlElement& child) {
-      auto record = std::make_unique<ZoneRecord>();
+      auto record = std::make_unique<model::ZoneRecord>();
       record->id = AttributeNumber(child, "id");
       record->isDefault = AttributeNumber(child, "default") == 1 ? 1 : 0;
       record->shift = AttributeText(child, "shift");
       record->name = AttributeText(child, "name");
-      document.zones.push_back(std::move(record));
+      api.data.zones.push_back(std::move(record));
     });
-    result.ok = document.zones.empty() ? 0 : 1;
+    result.ok = api.data.zones.empty() ? 0 : 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr Setup(app::CKestrovaDoc& document) {
-  const CommonQueryValues common = CommonQuery(document);
-  const std::tm device = platform::LocalTime(document.clock->Now()).value_or(std::tm{});
+model::RequestResultPtr Setup(const ApiContext& api) {
+  const CommonQueryValues common = CommonQuery(api);
+  const std::tm device = platform::LocalTime(api.network.clock->Now()).value_or(std::tm{});
   EndpointCall call;
   call.refreshList = [&] {
-    document.shortNumbers.clear();
-    document.qualities.clear();
+    api.data.shortNumbers.clear();
+    api.data.qualities.clear();
   };
   call.request =
-      FormatRequest(kSetupFormat, {common.userId, common.key, common.affiliateId, document.settings.operatorId,
+      FormatRequest(kSetupFormat, {common.userId, common.key, common.affiliateId, api.data.settings.operatorId,
                                    kSetupZoneId, device.tm_year + kTmYearBase, device.tm_mon + 1, device.tm_mday,
                                    device.tm_hour, device.tm_min, device.tm_sec, common.languageId});
   call.rootElement = "settings";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
-    ReadSettings(root, document);
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
+    ReadSettings(root, api);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr UpdateLanguageSettings(app::CKestrovaDoc& document) {
-  const CommonQueryValues common = CommonQuery(document);
-  const app::SettingsFields& settings = document.settings;
+model::RequestResultPtr UpdateLanguageSettings(const ApiContext& api) {
+  const CommonQueryValues common = CommonQuery(api);
+  const model::SettingsFields& settings = api.data.settings;
   EndpointCall call;
   call.request = FormatRequest(kUpdateSettingsFormat,
                                {common.userId, common.key, common.affiliateId, common.languageId,
                                 QueryValue(settings.countryCode), settings.operatorId, settings.timeZoneId});
   call.rootElement = "update_settings";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
-    ReadUpdatedNames(root, document);
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
+    ReadUpdatedNames(root, api);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
 }  // namespace kestrova::net

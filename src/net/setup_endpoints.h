@@ -3,28 +3,25 @@
 // qualities) and storing the regional choice on the server.
 #pragma once
 
-#include "net/request_result.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "model/request_result.h"
+#include "net/api_context.h"
 
 namespace kestrova::net {
 
 // countries.php: refills the countries list; ok when one country came.
-RequestResultPtr Countries(app::CKestrovaDoc& document);
+model::RequestResultPtr Countries(const ApiContext& api);
 // operators.php for the stored country; ok when one operator came.
-RequestResultPtr Operators(app::CKestrovaDoc& document);
+model::RequestResultPtr Operators(const ApiContext& api);
 // zones.php for the stored country; ok when one zone came.
-RequestResultPtr Zones(app::CKestrovaDoc& document);
+model::RequestResultPtr Zones(const ApiContext& api);
 
 // setup.php with the device clock: refills short numbers and qualities,
 // stores time gap and control link, and keeps the stored quality only when
 // the server still offers it (else 0).
-RequestResultPtr Setup(app::CKestrovaDoc& document);
+model::RequestResultPtr Setup(const ApiContext& api);
 
 // update_lng_set.php: stores country, operator and zone on the server and
 // takes back their names (and quality names) in the current language.
-RequestResultPtr UpdateLanguageSettings(app::CKestrovaDoc& document);
+model::RequestResultPtr UpdateLanguageSettings(const ApiContext& api);
 
 }  // namespace kestrova::net

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "app/kestrova_doc.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/http_transport.h"
 #include "net/query_keys.h"
@@ -45,20 +45,20 @@ void ReapInBackground(pid_t child) {
 
 }  // namespace
 
-RequestResultPtr Version(app::CKestrovaDoc& document) {
-  EstablishDataConnection(document);
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr Version(const ApiContext& api) {
+  EstablishDataConnection(api.network);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request = FormatRequest(kVersionFormat, {common.userId, common.key, common.affiliateId, kClientVersionMajor,
                                                 kClientVersionMinor, kClientVersionPatch, common.languageId});
   call.rootElement = "version";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
-    document.updateKind = AttributeText(root, "update");
-    document.updateLink = AttributeText(root, "link");
-    document.updateMessage = AttributeText(root, "message");
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
+    api.data.updateKind = AttributeText(root, "update");
+    api.data.updateLink = AttributeText(root, "link");
+    api.data.updateMessage = AttributeText(root, "message");
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
 bool LaunchBrowser(const std::wstring& url) {

@@ -3,11 +3,8 @@
 
 #include <string>
 
-#include "net/request_result.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "model/request_result.h"
+#include "net/api_context.h"
 
 namespace kestrova::net {
 
@@ -18,7 +15,7 @@ inline constexpr int kClientVersionPatch = 0;
 
 // version.php: stores update kind ("none", "recommended", else required),
 // update link and update message.
-RequestResultPtr Version(app::CKestrovaDoc& document);
+model::RequestResultPtr Version(const ApiContext& api);
 
 // Opens the URL in the user's browser: $BROWSER when set, else xdg-open,
 // started directly (no shell, so the URL is one argument whatever it

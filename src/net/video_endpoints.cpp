@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "app/kestrova_doc.h"
-#include "app/string_table.h"
 #include "net/answer_reading.h"
+#include "net/api_context.h"
 #include "net/endpoint.h"
 #include "net/programme_endpoints.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
+#include "resources/string_table.h"
 
 namespace kestrova::net {
 namespace {
@@ -24,42 +24,42 @@ constexpr const wchar_t* kFavoriteFormat =
 // The root holds at least the favourites folder and one more entry once loaded.
 constexpr std::size_t kRootLoadedChildren = 2;
 
-RequestResultPtr Succeeded() {
-  RequestResultPtr result = NewRequestResult();
+model::RequestResultPtr Succeeded() {
+  model::RequestResultPtr result = NewRequestResult();
   result->ok = 1;
   return result;
 }
 
-bool NeedsPage(const app::CKestrovaDoc& document, const ProgrammeElement& folder, int keepComplete) {
+bool NeedsPage(const ApiContext& api, const model::ProgrammeElement& folder, int keepComplete) {
   const std::size_t count = folder.children.size();
   if (count == 0) return true;
-  if (&folder == document.videoRoot.get() && count < kRootLoadedChildren) return true;
+  if (&folder == api.data.videoRoot.get() && count < kRootLoadedChildren) return true;
   return keepComplete == 0 && count < static_cast<std::size_t>(std::max(folder.total, 0));
 }
 
-ProgrammeElement* FindChild(const ProgrammeElement& folder, int id) {
+model::ProgrammeElement* FindChild(const model::ProgrammeElement& folder, int id) {
   for (auto& child : folder.children) {
     if (child->id == id) return child.get();
   }
   return nullptr;
 }
 
-ProgrammeElement& MakeFavouritesChild(ProgrammeElement& folder) {
-  auto favourites = std::make_unique<ProgrammeElement>();
-  favourites->id = ProgrammeElement::kFavouritesFolderId;
-  favourites->name = app::Strings().Get(kFavouritesNameTextId);
-  favourites->type = ProgrammeElement::kFolderType;
+model::ProgrammeElement& MakeFavouritesChild(model::ProgrammeElement& folder) {
+  auto favourites = std::make_unique<model::ProgrammeElement>();
+  favourites->id = model::ProgrammeElement::kFavouritesFolderId;
+  favourites->name = resources::Strings().Get(kFavouritesNameTextId);
+  favourites->type = model::ProgrammeElement::kFolderType;
   favourites->parentFolder = &folder;
   folder.children.push_back(std::move(favourites));
   return *folder.children.back();
 }
 
-void ReadPage(const XmlElement& root, ProgrammeElement& folder) {
+void ReadPage(const XmlElement& root, model::ProgrammeElement& folder) {
   folder.total = AttributeNumber(root, "total");
   for (XmlElement child = root.FirstChildElement("element"); child; child = child.NextSiblingElement("element")) {
     auto element = ReadProgrammeElement(child, nullptr);
-    const bool duplicateFavourites = element->id == ProgrammeElement::kFavouritesFolderId &&
-                                     FindChild(folder, ProgrammeElement::kFavouritesFolderId) != nullptr;
+    const bool duplicateFavourites = element->id == model::ProgrammeElement::kFavouritesFolderId &&
+                                     FindChild(folder, model::ProgrammeElement::kFavouritesFolderId) != nullptr;
     if (duplicateFavourites) continue;
     element->parentFolder = &folder;
     folder.children.push_back(std::move(element));
@@ -68,7 +68,7 @@ void ReadPage(const XmlElement& root, ProgrammeElement& folder) {
 }
 
 // The fields the server describes a video with; links, children and pages stay.
-void CopyVideoFields(const ProgrammeElement& from, ProgrammeElement& to) {
+void CopyVideoFields(const model::ProgrammeElement& from, model::ProgrammeElement& to) {
   to.type = from.type;
   to.name = from.name;
   to.startText = from.startText;
@@ -82,7 +82,7 @@ void CopyVideoFields(const ProgrammeElement& from, ProgrammeElement& to) {
   to.favorite = from.favorite;
 }
 
-void CopyToOtherRecords(ProgrammeElement& folder, const ProgrammeElement& video) {
+void CopyToOtherRecords(model::ProgrammeElement& folder, const model::ProgrammeElement& video) {
   for (auto& child : folder.children) {
     if (child.get() != &video && child->id == video.id) CopyVideoFields(video, *child);
     CopyToOtherRecords(*child, video);
@@ -90,17 +90,17 @@ void CopyToOtherRecords(ProgrammeElement& folder, const ProgrammeElement& video)
 }
 
 // The page that follows the children held, so a reload never repeats one.
-int PageAfter(const ProgrammeElement& folder) { return static_cast<int>(folder.children.size() / kVideosPerPage) + 1; }
+int PageAfter(const model::ProgrammeElement& folder) { return static_cast<int>(folder.children.size() / kVideosPerPage) + 1; }
 
-void AddToFavourites(app::CKestrovaDoc& document, ProgrammeElement& favourites, const ProgrammeElement& video) {
+void AddToFavourites(const ApiContext& api, model::ProgrammeElement& favourites, const model::ProgrammeElement& video) {
   // A video the folder already lists is not listed twice.
   if (FindChild(favourites, video.id) != nullptr) return;
   if (favourites.children.empty()) {
-    Videos(document, favourites, 0, kNormalFirstChild);
+    Videos(api, favourites, 0, kNormalFirstChild);
     return;
   }
   if (favourites.children.size() % kVideosPerPage != 0) {
-    auto copy = std::make_unique<ProgrammeElement>();
+    auto copy = std::make_unique<model::ProgrammeElement>();
     copy->id = video.id;
     CopyVideoFields(video, *copy);
     copy->parentFolder = &favourites;
@@ -113,15 +113,15 @@ void AddToFavourites(app::CKestrovaDoc& document, ProgrammeElement& favourites, 
   ++favourites.total;
 }
 
-void RemoveFromFavourites(app::CKestrovaDoc& document, ProgrammeElement& favourites, ProgrammeElement& video) {
+void RemoveFromFavourites(const ApiContext& api, model::ProgrammeElement& favourites, model::ProgrammeElement& video) {
   auto& children = favourites.children;
   const auto found =
       std::find_if(children.begin(), children.end(), [&](const auto& child) { return child->id == video.id; });
   if (found == children.end()) return;
-  std::unique_ptr<ProgrammeElement> removed = std::move(*found);
+  std::unique_ptr<model::ProgrammeElement> removed = std::move(*found);
   children.erase(found);
   // A record a screen still shows stays alive until the detached list goes.
-  if (removed.get() == &video) document.detachedVideos.push_back(std::move(removed));
+  if (removed.get() == &video) api.data.detachedVideos.push_back(std::move(removed));
   --favourites.total;
   const std::size_t pageRest = kVideosPerPage - 1;
   if (children.size() % kVideosPerPage != pageRest || favourites.total <= kVideosPerPage) return;
@@ -129,61 +129,61 @@ void RemoveFromFavourites(app::CKestrovaDoc& document, ProgrammeElement& favouri
   children.resize(keep);
   // The page that follows the trimmed pages is fetched again, now without a gap.
   favourites.nextPage = PageAfter(favourites);
-  Videos(document, favourites, 0, kNormalFirstChild);
+  Videos(api, favourites, 0, kNormalFirstChild);
 }
 
 }  // namespace
 
-RequestResultPtr Videos(app::CKestrovaDoc& document, ProgrammeElement& folder, int keepComplete, int firstChildMode) {
-  if (!NeedsPage(document, folder, keepComplete)) return Succeeded();
-  ProgrammeElement& target = firstChildMode == kMakeFavouritesChild ? MakeFavouritesChild(folder) : folder;
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr Videos(const ApiContext& api, model::ProgrammeElement& folder, int keepComplete, int firstChildMode) {
+  if (!NeedsPage(api, folder, keepComplete)) return Succeeded();
+  model::ProgrammeElement& target = firstChildMode == kMakeFavouritesChild ? MakeFavouritesChild(folder) : folder;
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request = FormatRequest(kVideosFormat, {common.userId, common.key, common.affiliateId, target.id,
                                                target.nextPage, kVideosPerPage, common.languageId});
   call.rootElement = "videos";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadPage(root, target);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr VideoDetails(app::CKestrovaDoc& document, int videoId, std::unique_ptr<ProgrammeElement>& detail) {
+model::RequestResultPtr VideoDetails(const ApiContext& api, int videoId, std::unique_ptr<model::ProgrammeElement>& detail) {
   detail.reset();
-  const CommonQueryValues common = CommonQuery(document);
+  const CommonQueryValues common = CommonQuery(api);
   EndpointCall call;
   call.request =
       FormatRequest(kVideoFormat, {common.userId, common.key, common.affiliateId, common.languageId, videoId});
   call.rootElement = "video";
-  call.readRoot = [&](const XmlElement& root, RequestResult& result) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     detail = ReadProgrammeElement(root, nullptr);
     result.ok = 1;
   };
-  return RunEndpoint(document, call);
+  return RunEndpoint(api, call);
 }
 
-RequestResultPtr ToggleFavorite(app::CKestrovaDoc& document, ProgrammeElement& video) {
-  const CommonQueryValues common = CommonQuery(document);
+model::RequestResultPtr ToggleFavorite(const ApiContext& api, model::ProgrammeElement& video) {
+  const CommonQueryValues common = CommonQuery(api);
   const int wanted = video.favorite != 0 ? 0 : 1;
   bool answered = false;
   EndpointCall call;
   call.request = FormatRequest(kFavoriteFormat,
                                {video.id, common.userId, common.key, common.affiliateId, wanted, common.languageId});
   call.rootElement = "add_favorite";
-  call.readRoot = [&](const XmlElement& root, RequestResult&) {
+  call.readRoot = [&](const XmlElement& root, model::RequestResult&) {
     video.favorite = AttributeNumber(root, "current_status") == 1 ? 1 : 0;
     answered = true;
   };
-  RequestResultPtr result = RunEndpoint(document, call);
-  ProgrammeElement* favourites = FindChild(*document.videoRoot, ProgrammeElement::kFavouritesFolderId);
+  model::RequestResultPtr result = RunEndpoint(api, call);
+  model::ProgrammeElement* favourites = FindChild(*api.data.videoRoot, model::ProgrammeElement::kFavouritesFolderId);
   if (!answered || favourites == nullptr) return result;
 
-  CopyToOtherRecords(*document.videoRoot, video);
+  CopyToOtherRecords(*api.data.videoRoot, video);
   if (video.favorite != 0) {
-    AddToFavourites(document, *favourites, video);
+    AddToFavourites(api, *favourites, video);
   } else {
-    RemoveFromFavourites(document, *favourites, video);
+    RemoveFromFavourites(api, *favourites, video);
   }
   result->ok = 1;
   return result;

@@ -115,15 +115,13 @@ void Canvas::CopyKeyed(const Bitmap& source, int x, int y, std::uint16_t key565)
   }
 }
 
-void Canvas::Blend(const SDL_Surface* argb, int x, int y) {
-  if (target_->Empty() || argb == nullptr || argb->format->format != SDL_PIXELFORMAT_ARGB8888) return;
+void Canvas::Blend(const ArgbImage& argb, int x, int y) {
+  if (target_->Empty() || argb.Empty()) return;
   Span span;
-  if (!ClipBlock(x, y, argb->w, argb->h, span)) return;
+  if (!ClipBlock(x, y, argb.Width(), argb.Height(), span)) return;
   const int width = span.target.Width();
   for (int row = 0; row < span.target.Height(); ++row) {
-    const auto* from = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(argb->pixels) +
-                                                              (span.sourceY + row) * argb->pitch) +
-                       span.sourceX;
+    const std::uint32_t* from = argb.Row(span.sourceY + row) + span.sourceX;
     std::uint16_t* to = target_->Row(span.target.top + row) + span.target.left;
     for (int i = 0; i < width; ++i) {
       const std::uint32_t p = from[i];

@@ -3,10 +3,9 @@
 // limited to the canvas's clip rectangle. The canvas does not own the bitmap.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstdint>
 
+#include "platform/argb_image.h"
 #include "platform/bitmap.h"
 #include "platform/colour.h"
 #include "platform/messages.h"
@@ -48,7 +47,7 @@ class Canvas {
   // The same, leaving the target alone where the source has the key value.
   void CopyKeyed(const Bitmap& source, int x, int y, std::uint16_t key565);
   // Blends a 32-bit ARGB image by its alpha channel.
-  void Blend(const SDL_Surface* argb, int x, int y);
+  void Blend(const ArgbImage& argb, int x, int y);
   // Paints `colour` through a coverage mask.
   void PaintMask(const CoverageMask& mask, int x, int y, Colour colour);
 

@@ -5,13 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/sdl_handles.h"
+#include "platform/argb_image.h"
 
 namespace kestrova::platform {
 
-// The decoded image in SDL_PIXELFORMAT_ARGB8888 (alpha 255 where the file
-// has none), or null when the bytes are not an image SDL2_image can read.
-// The bytes are only read, never kept.
-SurfacePtr DecodeImage(const std::uint8_t* data, std::size_t length);
+// The decoded image (alpha 255 where the file has none), or an empty one
+// when the bytes are not an image SDL2_image can read. The bytes are only
+// read, never kept.
+ArgbImage DecodeImage(const std::uint8_t* data, std::size_t length);
 
 }  // namespace kestrova::platform

@@ -27,11 +27,6 @@ constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
 constexpr std::uint32_t WM_USER = 0x0400;
 
-// Sent by the network workers and the player thread to the view.
-constexpr std::uint32_t WM_NET_RESULT = WM_USER + 200;  // wParam = command id, lParam = RequestResult* or 0
-constexpr std::uint32_t WM_NET_BUSY = WM_USER + 201;    // wParam = 1 waiter on, 0 off
-constexpr std::uint32_t WM_NET_DONE = WM_USER + 202;    // repaint now
-
 // WM_SETTINGCHANGE wParam: the display was reset (for example rotated).
 constexpr WPARAM SETTINGCHANGE_RESET = 0x3002;
 

@@ -132,20 +132,17 @@ Rect Window::BeginPaint() {
   return area;
 }
 
-bool Window::Present(SDL_Surface* rgb565) {
-  if (rgb565 == nullptr || rgb565->w != width_ || rgb565->h != height_ ||
-      rgb565->format->format != SDL_PIXELFORMAT_RGB565) {
-    return false;
-  }
+bool Window::Present(const Bitmap& rgb565) {
+  if (rgb565.Width() != width_ || rgb565.Height() != height_) return false;
   if (widenTo32_) {
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) != 0) return false;
-    const int converted = SDL_ConvertPixels(width_, height_, SDL_PIXELFORMAT_RGB565, rgb565->pixels, rgb565->pitch,
+    const int converted = SDL_ConvertPixels(width_, height_, SDL_PIXELFORMAT_RGB565, rgb565.Data(), rgb565.Pitch(),
                                             SDL_PIXELFORMAT_ARGB8888, pixels, pitch);
     SDL_UnlockTexture(texture_.get());
     if (converted != 0) return false;
-  } else if (SDL_UpdateTexture(texture_.get(), nullptr, rgb565->pixels, rgb565->pitch) != 0) {
+  } else if (SDL_UpdateTexture(texture_.get(), nullptr, rgb565.Data(), rgb565.Pitch()) != 0) {
     return false;
   }
   SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/bitmap.h"
 #include "platform/messages.h"
 #include "platform/sdl_handles.h"
 
@@ -61,7 +62,7 @@ class Window {
   Rect BeginPaint();
 
   // Shows an RGB565 surface of the client rectangle's size.
-  bool Present(SDL_Surface* rgb565);
+  bool Present(const Bitmap& rgb565);
 
   void HandleEvent(const SDL_Event& event);
 

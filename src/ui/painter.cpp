@@ -1,7 +1,7 @@
 #include "ui/painter.h"
 
-#include "app/skin_archive.h"
-#include "app/string_table.h"
+#include "resources/skin_archive.h"
+#include "resources/string_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui {
@@ -12,7 +12,7 @@ constexpr std::size_t kScratchCapacity = 512;
 
 }  // namespace
 
-void Painter::LoadImages(const app::SkinArchive& archive) {
+void Painter::LoadImages(const resources::SkinArchive& archive) {
   for (int id = 0; id < kSkinImageCount; ++id) {
     const auto& entry = kSkinImageTable[static_cast<std::size_t>(id)];
     const std::uint8_t* data = nullptr;
@@ -21,11 +21,11 @@ void Painter::LoadImages(const app::SkinArchive& archive) {
   }
 }
 
-void Painter::Initialise(const platform::Rect& screen, app::CKestrovaDoc* data, TickerRegistry* tickers) {
+void Painter::Initialise(const platform::Rect& screen, model::DataState* data, TickerRegistry* tickers) {
   screen_ = screen;
   data_ = data;
   tickers_ = tickers;
-  LoadImages(app::Skins());
+  LoadImages(resources::Skins());
   if (const auto file = platform::MatchFontFile(kFontPattern)) {
     fontTitle_ = platform::Font::Open(*file, kFontTitleHeight);
     fontText_ = platform::Font::Open(*file, kFontTextHeight);
@@ -42,13 +42,13 @@ const SkinImage& Painter::Image(int id) const {
 }
 
 const std::wstring& Painter::Text(int stringId) {
-  const int language = app::Strings().Language();
+  const int language = resources::Strings().Language();
   if (language != textsLanguage_) {
     texts_.clear();
     textsLanguage_ = language;
   }
   auto found = texts_.find(stringId);
-  if (found == texts_.end()) found = texts_.emplace(stringId, app::Strings().Get(stringId)).first;
+  if (found == texts_.end()) found = texts_.emplace(stringId, resources::Strings().Get(stringId)).first;
   return found->second;
 }
 
@@ -56,8 +56,8 @@ void DrawImage(Painter& painter, platform::Canvas& target, int imageId, int x, i
   if (imageId < 0 || imageId >= kSkinImageCount) return;
   const SkinImage& image = painter.Image(imageId);
   const SkinImageEntry& entry = kSkinImageTable[static_cast<std::size_t>(imageId)];
-  if (entry.alphaDraw && image.image) {
-    target.Blend(image.image.get(), x, y);
+  if (entry.alphaDraw && !image.image.Empty()) {
+    target.Blend(image.image, x, y);
     return;
   }
   if (!image.Loaded()) return;

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "model/data_state.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
@@ -15,10 +16,9 @@
 #include "ui/skin_image.h"
 #include "ui/skin_image_table.h"
 
-namespace kestrova::app {
-class CKestrovaDoc;
+namespace kestrova::resources {
 class SkinArchive;
-}  // namespace kestrova::app
+}  // namespace kestrova::resources
 
 namespace kestrova::ui {
 
@@ -46,9 +46,9 @@ class Painter {
   // Decodes the 54 skin images from the process-wide skin archive, opens the
   // fonts and creates the back buffer of the screen's size. Missing images
   // and fonts leave those pieces undrawn; the painter works all the same.
-  void Initialise(const platform::Rect& screen, app::CKestrovaDoc* data, TickerRegistry* tickers);
+  void Initialise(const platform::Rect& screen, model::DataState* data, TickerRegistry* tickers);
   // The image part of Initialise, from any archive (for tests).
-  void LoadImages(const app::SkinArchive& archive);
+  void LoadImages(const resources::SkinArchive& archive);
 
   const platform::Rect& Screen() const { return screen_; }
   void SetScreen(const platform::Rect& screen) { screen_ = screen; }
@@ -67,7 +67,7 @@ class Painter {
   // The view's ticker registry; null before initialisation.
   TickerRegistry* Tickers() const { return tickers_; }
   void SetTickers(TickerRegistry* tickers) { tickers_ = tickers; }
-  app::CKestrovaDoc* Data() const { return data_; }
+  model::DataState* Data() const { return data_; }
   EntryEdit* Edit() const { return edit_; }
   void SetEdit(EntryEdit* edit) { edit_ = edit; }
 
@@ -79,7 +79,7 @@ class Painter {
 
  private:
   platform::Rect screen_;
-  app::CKestrovaDoc* data_ = nullptr;
+  model::DataState* data_ = nullptr;
   TickerRegistry* tickers_ = nullptr;
   EntryEdit* edit_ = nullptr;
   std::unique_ptr<platform::Font> fontTitle_;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/string_table.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "ui/bars.h"
 #include "ui/labels.h"
 #include "ui/painter.h"
@@ -45,7 +45,7 @@ void DrawPopup(Painter& painter, platform::Canvas& target, const Screen& screen)
             kLabelWrappedCentred, painter.FontText(), kBlack, 0, false);
 
   if (screen.PopupHasButtons()) {
-    DrawSoftKeyBar(painter, target, app::StringTable::kNoText, screen.LeftPopupKey(), screen.RightPopupKey());
+    DrawSoftKeyBar(painter, target, resources::StringTable::kNoText, screen.LeftPopupKey(), screen.RightPopupKey());
   }
 }
 

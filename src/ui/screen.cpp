@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/string_table.h"
+#include "resources/string_table.h"
 #include "ui/rows.h"
 #include "ui/screen_manager.h"
 
@@ -130,7 +130,7 @@ bool Screen::OnKeyDown(int key) {
 
 void Screen::OnPopupKey(int) {}
 
-void Screen::OnRequestDone(int, net::RequestResultPtr) {}
+void Screen::OnRequestDone(int, model::RequestResultPtr) {}
 
 void Screen::OnCurrentChanged(bool) {}
 
@@ -148,7 +148,7 @@ void Screen::ShowPopup(bool hasButtons, std::wstring_view title, std::wstring_vi
 }
 
 void Screen::ShowPopupById(bool hasButtons, int titleStringId, std::wstring_view text, int leftKey, int rightKey) {
-  ShowPopup(hasButtons, app::Strings().Get(titleStringId), text, leftKey, rightKey);
+  ShowPopup(hasButtons, resources::Strings().Get(titleStringId), text, leftKey, rightKey);
 }
 
 void Screen::ClosePopup() {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "net/request_result.h"
+#include "model/request_result.h"
 #include "platform/canvas.h"
 #include "ui/row_rect.h"
 #include "ui/scroll_bar.h"
@@ -63,7 +63,7 @@ class Screen {
   virtual void OnPopupKey(int key);
   // 7. A network command this screen issued has finished; the screen owns
   //    the result (null when none came).
-  virtual void OnRequestDone(int command, net::RequestResultPtr result);
+  virtual void OnRequestDone(int command, model::RequestResultPtr result);
   // 8. Draws the whole screen.
   virtual void Draw(Painter& painter, platform::Canvas& target) = 0;
   // 9. The screen becomes current (true) or stops being current (false).

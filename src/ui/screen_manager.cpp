@@ -14,7 +14,7 @@ ScreenManager::~ScreenManager() {
   for (auto& screen : screens_) screen.reset();
 }
 
-void ScreenManager::Initialise(Painter& painter, app::CKestrovaDoc* data, ViewHost& host) {
+void ScreenManager::Initialise(Painter& painter, ScreenDocument* data, ViewHost& host) {
   painter_ = &painter;
   data_ = data;
   host_ = &host;
@@ -85,7 +85,7 @@ bool ScreenManager::KeyDown(int key) {
   return handled;
 }
 
-void ScreenManager::RequestDone(int command, net::RequestResultPtr result) {
+void ScreenManager::RequestDone(int command, model::RequestResultPtr result) {
   if (current_ != nullptr) current_->OnRequestDone(command, std::move(result));
 }
 

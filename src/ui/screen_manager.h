@@ -9,15 +9,12 @@
 #include <functional>
 #include <memory>
 
-#include "net/request_result.h"
+#include "model/request_result.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/colour.h"
 #include "ui/screen.h"
-
-namespace kestrova::app {
-class CKestrovaDoc;
-}
+#include "ui/screen_document.h"
 
 namespace kestrova::ui {
 
@@ -52,7 +49,7 @@ class ScreenManager {
 
   // Remembers the painter, the data state and the view, and creates the
   // back buffer of the painter's screen size.
-  void Initialise(Painter& painter, app::CKestrovaDoc* data, ViewHost& host);
+  void Initialise(Painter& painter, ScreenDocument* data, ViewHost& host);
 
   // Puts a screen in the place of its id (0 to 22), replacing one there,
   // and makes this manager its owner. Returns the screen, or null for an id
@@ -73,7 +70,7 @@ class ScreenManager {
   bool Pointer(int x, int y, int kind);
   bool KeyUp(int key);
   bool KeyDown(int key);
-  void RequestDone(int command, net::RequestResultPtr result);
+  void RequestDone(int command, model::RequestResultPtr result);
   // Composes the current picture into `target`: the screen (redrawn into the
   // back buffer only when needed), tickers, keyboard icon, pop-up.
   void Paint(platform::Canvas& target);
@@ -85,7 +82,7 @@ class ScreenManager {
   void SetPopupShown(bool shown);
 
   Painter* GetPainter() const { return painter_; }
-  app::CKestrovaDoc* Data() const { return data_; }
+  ScreenDocument* Document() const { return data_; }
   ViewHost* Host() const { return host_; }
   const platform::Bitmap& BackBuffer() const { return backBuffer_; }
 
@@ -101,7 +98,7 @@ class ScreenManager {
   Painter* painter_ = nullptr;
   std::array<std::unique_ptr<Screen>, kScreenCount> screens_;
   Screen* current_ = nullptr;
-  app::CKestrovaDoc* data_ = nullptr;
+  ScreenDocument* data_ = nullptr;
   bool activationPending_ = false;
   platform::Bitmap backBuffer_;
   bool needsRedraw_ = true;

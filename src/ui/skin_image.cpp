@@ -6,16 +6,14 @@
 
 namespace kestrova::ui {
 
-platform::Bitmap ComposeOverKey(const SDL_Surface* argb, bool keyed) {
-  if (argb == nullptr || argb->format->format != SDL_PIXELFORMAT_ARGB8888) return {};
-  platform::Bitmap bitmap(argb->w, argb->h);
+platform::Bitmap ComposeOverKey(const platform::ArgbImage& argb, bool keyed) {
+  platform::Bitmap bitmap(argb.Width(), argb.Height());
   if (bitmap.Empty()) return bitmap;
   const std::uint16_t key = platform::ToRgb565(kKeyColour);
-  for (int y = 0; y < argb->h; ++y) {
-    const auto* from =
-        reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(argb->pixels) + y * argb->pitch);
+  for (int y = 0; y < argb.Height(); ++y) {
+    const std::uint32_t* from = argb.Row(y);
     std::uint16_t* to = bitmap.Row(y);
-    for (int x = 0; x < argb->w; ++x) {
+    for (int x = 0; x < argb.Width(); ++x) {
       const std::uint32_t p = from[x];
       const unsigned alpha = p >> 24U;
       const platform::Colour colour{static_cast<std::uint8_t>(p >> 16U), static_cast<std::uint8_t>(p >> 8U),
@@ -41,12 +39,12 @@ SkinImage LoadSkinImage(int id, const std::uint8_t* data, std::size_t length) {
   if (id < 0 || id >= kSkinImageCount) return image;
   const SkinImageEntry& entry = kSkinImageTable[static_cast<std::size_t>(id)];
   image.path.assign(entry.path);
-  platform::SurfacePtr decoded = platform::DecodeImage(data, length);
-  if (!decoded) return image;
-  image.cache = ComposeOverKey(decoded.get(), entry.colourKeyed);
+  platform::ArgbImage decoded = platform::DecodeImage(data, length);
+  if (decoded.Empty()) return image;
+  image.cache = ComposeOverKey(decoded, entry.colourKeyed);
   if (image.cache.Empty()) return image;
-  image.width = decoded->w;
-  image.height = decoded->h;
+  image.width = decoded.Width();
+  image.height = decoded.Height();
   image.id = id;
   if (entry.alphaDraw) image.image = std::move(decoded);
   return image;

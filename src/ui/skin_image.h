@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/argb_image.h"
 #include "platform/bitmap.h"
-#include "platform/sdl_handles.h"
 
 namespace kestrova::ui {
 
@@ -23,7 +23,7 @@ struct SkinImage {
   platform::Bitmap cache;
   int width = 0;
   int height = 0;
-  platform::SurfacePtr image;  // ARGB8888, kept for alpha-drawn images only
+  platform::ArgbImage image;  // kept for alpha-drawn images only
 
   bool Loaded() const { return id >= 0 && !cache.Empty(); }
 };
@@ -35,6 +35,6 @@ SkinImage LoadSkinImage(int id, const std::uint8_t* data, std::size_t length);
 // Renders an ARGB picture over the key colour into RGB565. With `keyed`
 // the threshold rule above applies, and an opaque pixel whose RGB565 value
 // would equal the key is nudged off it so it does not turn into a hole.
-platform::Bitmap ComposeOverKey(const SDL_Surface* argb, bool keyed);
+platform::Bitmap ComposeOverKey(const platform::ArgbImage& argb, bool keyed);
 
 }  // namespace kestrova::ui

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/string_table.h"
 #include "billing/billing_endpoints.h"
 #include "billing/sms_payment.h"
-#include "net/catalogue_records.h"
+#include "model/catalogue_records.h"
+#include "model/programme_records.h"
 #include "net/endpoint.h"
-#include "net/programme_records.h"
+#include "resources/string_table.h"
 #include "support/loopback_server.h"
 #include "support/test_document.h"
 
@@ -25,10 +25,10 @@ class AnswerShapesTest : public ::testing::Test {
     document_ = std::make_unique<TestDocument>(server_.WideBaseUrl());
     Doc().userId = 7;
     Doc().sessionKey = L"k";
-    Doc().settings.languageId = app::kLanguageEnglish;
+    Doc().settings.languageId = resources::kLanguageEnglish;
   }
   app::CKestrovaDoc& Doc() { return document_->Doc(); }
-  std::wstring Generic() const { return app::Strings().Get(net::kGenericFailureTextId); }
+  std::wstring Generic() const { return resources::Strings().Get(net::kGenericFailureTextId); }
 
   LoopbackServer server_;
   std::unique_ptr<TestDocument> document_;
@@ -42,27 +42,27 @@ TEST_F(AnswerShapesTest, OtherRootElementsKeepTheDocumentAsItWas) {
   server_.Serve("/feedback.php", kOtherRoot);
 
   Doc().accountBalance = 12;
-  EXPECT_EQ(billing::Bill(Doc())->ok, 1);
+  EXPECT_EQ(billing::Bill(Doc().Api())->ok, 1);
   EXPECT_EQ(Doc().accountBalance, 12);
 
-  auto gift = billing::Gifts(Doc(), L"CODE");
+  auto gift = billing::Gifts(Doc().Api(), L"CODE");
   EXPECT_EQ(gift->ok, 1);
   EXPECT_TRUE(gift->message.empty());
 
-  net::CatalogueItem channel;
+  model::CatalogueItem channel;
   channel.id = 5;
   channel.price = L"old";
-  auto subscribed = billing::SubscribeChannel(Doc(), &channel);
+  auto subscribed = billing::SubscribeChannel(Doc().Api(), &channel);
   EXPECT_EQ(subscribed->ok, 1);
   EXPECT_EQ(subscribed->message, Generic());
   EXPECT_EQ(channel.price, L"old");
 
-  Doc().shortNumbers.push_back(std::make_unique<net::ShortNumberRecord>());
-  EXPECT_EQ(billing::ShortNumbers(Doc())->ok, 1);
+  Doc().shortNumbers.push_back(std::make_unique<model::ShortNumberRecord>());
+  EXPECT_EQ(billing::ShortNumbers(Doc().Api())->ok, 1);
   EXPECT_TRUE(Doc().shortNumbers.empty());
 
   Doc().feedbackMessage = L"kept";
-  EXPECT_EQ(billing::Feedback(Doc(), L"1", L"a", L"abc")->ok, 0);
+  EXPECT_EQ(billing::Feedback(Doc().Api(), L"1", L"a", L"abc")->ok, 0);
   EXPECT_EQ(Doc().feedbackMessage, L"kept");
 }
 
@@ -71,36 +71,36 @@ TEST_F(AnswerShapesTest, UnparsableAnswersFailAndAFailedBuyInfoCanBeAskedAgain) 
     server_.Serve(script, "this is no XML <");
   }
   Doc().accountBalance = 3;
-  EXPECT_EQ(billing::Bill(Doc())->ok, 0);
+  EXPECT_EQ(billing::Bill(Doc().Api())->ok, 0);
   EXPECT_EQ(Doc().accountBalance, 3);
-  EXPECT_EQ(billing::Gifts(Doc(), L"CODE")->ok, 0);
-  EXPECT_EQ(billing::ShortNumbers(Doc())->ok, 0);
+  EXPECT_EQ(billing::Gifts(Doc().Api(), L"CODE")->ok, 0);
+  EXPECT_EQ(billing::ShortNumbers(Doc().Api())->ok, 0);
 
-  net::ProgrammeElement video;
+  model::ProgrammeElement video;
   video.id = 1003;
-  EXPECT_EQ(billing::BuyInfo(Doc(), &video, billing::BuyType::kPlay)->ok, 0);
+  EXPECT_EQ(billing::BuyInfo(Doc().Api(), &video, billing::BuyType::kPlay)->ok, 0);
   EXPECT_EQ(video.infoLoaded, 0);
   server_.Serve("/buy_info.php", "<error id=\"1301\">Not enough credit</error>");
-  auto poor = billing::BuyInfo(Doc(), &video, billing::BuyType::kPlay);
+  auto poor = billing::BuyInfo(Doc().Api(), &video, billing::BuyType::kPlay);
   EXPECT_EQ(poor->errorId, 1301);
   EXPECT_EQ(poor->message, L"Not enough credit");
   EXPECT_EQ(video.infoLoaded, 0);
   server_.Serve("/buy_info.php", "<buy_info><quality id=\"2\" name=\"Low\" size=\"1 MB\"/></buy_info>");
-  EXPECT_EQ(billing::BuyInfo(Doc(), &video, billing::BuyType::kPlay)->ok, 1);
+  EXPECT_EQ(billing::BuyInfo(Doc().Api(), &video, billing::BuyType::kPlay)->ok, 1);
   EXPECT_EQ(video.purchaseQualities.size(), 1u);
   EXPECT_EQ(server_.RequestCount(), 6u);  // every call above asked
 }
 
 TEST_F(AnswerShapesTest, FeedbackTextArrivesAsOneHeaderAndNotInTheUrl) {
   server_.Serve("/feedback.php", "<feedback message=\"Thanks\"/>");
-  auto plain = billing::Feedback(Doc(), L"123", L"a@b.c", L"a b");
+  auto plain = billing::Feedback(Doc().Api(), L"123", L"a@b.c", L"a b");
   EXPECT_EQ(plain->ok, 1);
   EXPECT_EQ(Doc().feedbackMessage, L"Thanks");
   LoopbackRequest request = server_.LastRequest();
   EXPECT_EQ(request.Header("text"), "a b");
   EXPECT_EQ(request.target.find("a%20b"), std::string::npos);
 
-  ASSERT_EQ(billing::Feedback(Doc(), L"1", L"e", L"hi\r\nX-Injected: 1\nbye")->ok, 1);
+  ASSERT_EQ(billing::Feedback(Doc().Api(), L"1", L"e", L"hi\r\nX-Injected: 1\nbye")->ok, 1);
   request = server_.LastRequest();
   EXPECT_EQ(request.Header("text"), "hi  X-Injected: 1 bye");
   EXPECT_EQ(request.headers.count("x-injected"), 0u);
@@ -108,7 +108,7 @@ TEST_F(AnswerShapesTest, FeedbackTextArrivesAsOneHeaderAndNotInTheUrl) {
 
 TEST_F(AnswerShapesTest, SmsReportIsNotReadOnlyDelivered) {
   server_.Serve("/sms_sent.php", "not XML at all");
-  EXPECT_EQ(billing::ReportSmsSent(Doc(), 1, L"1234", L"TV user1")->ok, 1);
+  EXPECT_EQ(billing::ReportSmsSent(Doc().Api(), 1, L"1234", L"TV user1")->ok, 1);
   EXPECT_EQ(server_.LastRequest().Param("text"), "TV user1");
   EXPECT_EQ(server_.LastRequest().ParamCount("exception"), 1u);
 }

@@ -6,9 +6,9 @@
 
 #include "billing/billing_endpoints.h"
 #include "billing_fixture.h"
+#include "model/catalogue_records.h"
+#include "model/programme_records.h"
 #include "net/endpoint.h"
-#include "net/catalogue_records.h"
-#include "net/programme_records.h"
 
 namespace kestrova::test {
 namespace {
@@ -17,20 +17,20 @@ using billing::BuyType;
 
 class BillingEndpointsTest : public BillingFixture {
  protected:
-  std::unique_ptr<net::ProgrammeElement> Video(int id) {
-    auto video = std::make_unique<net::ProgrammeElement>();
+  std::unique_ptr<model::ProgrammeElement> Video(int id) {
+    auto video = std::make_unique<model::ProgrammeElement>();
     video->id = id;
     video->name = L"video";
     return video;
   }
   // Adds a bought-videos folder (-2) with `count` children to the video tree.
-  net::ProgrammeElement& PurchasedFolder(int count) {
-    auto folder = std::make_unique<net::ProgrammeElement>();
+  model::ProgrammeElement& PurchasedFolder(int count) {
+    auto folder = std::make_unique<model::ProgrammeElement>();
     folder->id = billing::kPurchasedVideosFolderId;
     folder->parentFolder = Doc().videoRoot.get();
     folder->total = count;
     for (int i = 0; i < count; ++i) {
-      auto child = std::make_unique<net::ProgrammeElement>();
+      auto child = std::make_unique<model::ProgrammeElement>();
       child->id = 5000 + i;
       child->parentFolder = folder.get();
       folder->children.push_back(std::move(child));
@@ -43,8 +43,8 @@ class BillingEndpointsTest : public BillingFixture {
 
 TEST_F(BillingEndpointsTest, ShortNumbersAndBalanceSendTheirRequestLinesAndFillTheDocument) {
   Doc().settings.operatorId = 101;
-  Doc().shortNumbers.push_back(std::make_unique<net::ShortNumberRecord>());  // an old list is replaced
-  auto result = billing::ShortNumbers(Doc());
+  Doc().shortNumbers.push_back(std::make_unique<model::ShortNumberRecord>());  // an old list is replaced
+  auto result = billing::ShortNumbers(Doc().Api());
   EXPECT_EQ(result->ok, 1);
   ASSERT_EQ(Doc().shortNumbers.size(), 2u);
   EXPECT_EQ(Doc().shortNumbers[1]->price, L"90 RUB");
@@ -54,12 +54,12 @@ TEST_F(BillingEndpointsTest, ShortNumbersAndBalanceSendTheirRequestLinesAndFillT
 
   // No operator: the empty list is still a good answer.
   Doc().settings.operatorId = -1;
-  EXPECT_EQ(billing::ShortNumbers(Doc())->ok, 1);
+  EXPECT_EQ(billing::ShortNumbers(Doc().Api())->ok, 1);
   EXPECT_TRUE(Doc().shortNumbers.empty());
 
   Credit();
   Doc().accountBalance = -5;
-  EXPECT_EQ(billing::Bill(Doc())->ok, 1);
+  EXPECT_EQ(billing::Bill(Doc().Api())->ok, 1);
   EXPECT_EQ(Doc().accountBalance, 50);
 
   EXPECT_EQ(Requests(), (std::vector<std::string>{
@@ -75,40 +75,40 @@ TEST_F(BillingEndpointsTest, ShortNumbersAndBalanceSendTheirRequestLinesAndFillT
 TEST_F(BillingEndpointsTest, BadKeyAndDeadServerFailWithoutTouchingTheBalance) {
   Doc().accountBalance = 17;
   Doc().sessionKey = L"wrong";
-  auto refused = billing::Bill(Doc());
+  auto refused = billing::Bill(Doc().Api());
   EXPECT_EQ(refused->ok, 0);
   EXPECT_NE(refused->errorId, 0);
   EXPECT_FALSE(refused->message.empty());
   EXPECT_EQ(Doc().accountBalance, 17);
 
   Doc().settings.apiBaseUrl = L"http://127.0.0.1:1";  // nothing listens there
-  auto dead = billing::Bill(Doc());
+  auto dead = billing::Bill(Doc().Api());
   EXPECT_EQ(dead->ok, 0);
   EXPECT_EQ(dead->errorId, 0);
-  EXPECT_EQ(dead->message, app::Strings().Get(net::kGenericFailureTextId));
+  EXPECT_EQ(dead->message, resources::Strings().Get(net::kGenericFailureTextId));
   EXPECT_EQ(Doc().accountBalance, 17);
   // A gift code that reached no server was not activated.
-  auto gift = billing::Gifts(Doc(), L"WELCOME");
+  auto gift = billing::Gifts(Doc().Api(), L"WELCOME");
   EXPECT_EQ(gift->ok, 0);
-  EXPECT_EQ(gift->message, app::Strings().Get(net::kGenericFailureTextId));
+  EXPECT_EQ(gift->message, resources::Strings().Get(net::kGenericFailureTextId));
 }
 
 TEST_F(BillingEndpointsTest, SubscriptionNeedsTheBalanceAndStoresTheChannelsTerms) {
-  net::CatalogueItem channel;
+  model::CatalogueItem channel;
   channel.id = 111;
-  EXPECT_EQ(billing::SubscribeChannel(Doc(), nullptr)->ok, 0);
+  EXPECT_EQ(billing::SubscribeChannel(Doc().Api(), nullptr)->ok, 0);
 
-  auto poor = billing::SubscribeChannel(Doc(), &channel);
+  auto poor = billing::SubscribeChannel(Doc().Api(), &channel);
   EXPECT_EQ(poor->ok, 0);
   EXPECT_EQ(poor->errorId, 1301);
   EXPECT_EQ(poor->message, L"Not enough credit: 25 needed, your balance is 0.");
   EXPECT_EQ(channel.subscribePeriod, 0);
 
   Credit();
-  auto done = billing::SubscribeChannel(Doc(), &channel);
+  auto done = billing::SubscribeChannel(Doc().Api(), &channel);
   EXPECT_EQ(done->ok, 1);
   EXPECT_FALSE(done->message.empty());
-  EXPECT_NE(done->message, app::Strings().Get(net::kGenericFailureTextId));
+  EXPECT_NE(done->message, resources::Strings().Get(net::kGenericFailureTextId));
   EXPECT_EQ(channel.subscribePeriod, 30);
   EXPECT_EQ(channel.subscribeBalance, 25);
   EXPECT_EQ(channel.price, L"25");
@@ -124,7 +124,7 @@ TEST_F(BillingEndpointsTest, SubscriptionNeedsTheBalanceAndStoresTheChannelsTerm
 TEST_F(BillingEndpointsTest, BuyInfoAsksOncePerKindAndAppendsDownloadOptions) {
   Credit();
   auto video = Video(1003);
-  auto play = billing::BuyInfo(Doc(), video.get(), BuyType::kPlay);
+  auto play = billing::BuyInfo(Doc().Api(), video.get(), BuyType::kPlay);
   EXPECT_EQ(play->ok, 1);
   EXPECT_EQ(play->secondary, 0);
   ASSERT_EQ(video->purchaseQualities.size(), 3u);
@@ -134,10 +134,10 @@ TEST_F(BillingEndpointsTest, BuyInfoAsksOncePerKindAndAppendsDownloadOptions) {
   EXPECT_EQ(video->downloadInfoLoaded, 0);
 
   // Play again: no request.
-  EXPECT_EQ(billing::BuyInfo(Doc(), video.get(), BuyType::kPlay)->ok, 0);
+  EXPECT_EQ(billing::BuyInfo(Doc().Api(), video.get(), BuyType::kPlay)->ok, 0);
 
   // Download after play: asked for, appended after the play options.
-  auto download = billing::BuyInfo(Doc(), video.get(), BuyType::kDownload);
+  auto download = billing::BuyInfo(Doc().Api(), video.get(), BuyType::kDownload);
   EXPECT_EQ(download->ok, 1);
   EXPECT_EQ(download->secondary, 0);
   ASSERT_EQ(video->purchaseQualities.size(), 5u);
@@ -145,11 +145,11 @@ TEST_F(BillingEndpointsTest, BuyInfoAsksOncePerKindAndAppendsDownloadOptions) {
   EXPECT_EQ(video->downloadInfoLoaded, 1);
 
   // Download again: the options are at hand, no request, no balance request needed.
-  auto again = billing::BuyInfo(Doc(), video.get(), BuyType::kDownload);
+  auto again = billing::BuyInfo(Doc().Api(), video.get(), BuyType::kDownload);
   EXPECT_EQ(again->ok, 1);
   EXPECT_EQ(again->secondary, 1);
   EXPECT_EQ(video->purchaseQualities.size(), 5u);
-  EXPECT_EQ(billing::BuyInfo(Doc(), nullptr, BuyType::kPlay)->ok, 0);
+  EXPECT_EQ(billing::BuyInfo(Doc().Api(), nullptr, BuyType::kPlay)->ok, 0);
 
   const std::string head = "/buy_info.php?" + Common() + "&video_id=1003&type=";
   const std::string tail = "&lng_id=2&codepage=utf8&client=wm&dist_number=1";
@@ -161,48 +161,48 @@ TEST_F(BillingEndpointsTest, BuyInfoAsksOncePerKindAndAppendsDownloadOptions) {
 
 TEST_F(BillingEndpointsTest, BuyInfoFirstLoadFilesTheVideoInTheBoughtVideosFolder) {
   Credit();
-  net::ProgrammeElement& seven = PurchasedFolder(7);
+  model::ProgrammeElement& seven = PurchasedFolder(7);
   auto video = Video(1003);
   video->playPrice = L"3";
-  ASSERT_EQ(billing::BuyInfo(Doc(), video.get(), BuyType::kPlay)->ok, 1);
+  ASSERT_EQ(billing::BuyInfo(Doc().Api(), video.get(), BuyType::kPlay)->ok, 1);
   ASSERT_EQ(seven.children.size(), 8u);
   EXPECT_EQ(seven.total, 8);
-  const net::ProgrammeElement& copy = *seven.children.back();
+  const model::ProgrammeElement& copy = *seven.children.back();
   EXPECT_EQ(copy.id, 1003);
   EXPECT_EQ(copy.parentFolder, &seven);
   EXPECT_EQ(copy.playPrice, L"3");
   EXPECT_EQ(copy.purchaseQualities.size(), 3u);
   // Not the first load: nothing more is filed.
-  ASSERT_EQ(billing::BuyInfo(Doc(), video.get(), BuyType::kDownload)->ok, 1);
+  ASSERT_EQ(billing::BuyInfo(Doc().Api(), video.get(), BuyType::kDownload)->ok, 1);
   EXPECT_EQ(seven.children.size(), 8u);
   EXPECT_EQ(seven.total, 8);
 
   // A full page of ten: only the total grows.
   Doc().videoRoot->children.clear();
-  net::ProgrammeElement& ten = PurchasedFolder(10);
+  model::ProgrammeElement& ten = PurchasedFolder(10);
   auto other = Video(1004);
-  ASSERT_EQ(billing::BuyInfo(Doc(), other.get(), BuyType::kPlay)->ok, 1);
+  ASSERT_EQ(billing::BuyInfo(Doc().Api(), other.get(), BuyType::kPlay)->ok, 1);
   EXPECT_EQ(ten.children.size(), 10u);
   EXPECT_EQ(ten.total, 11);
 
   // A failed purchase files nothing.
   Doc().videoRoot->children.clear();
-  net::ProgrammeElement& three = PurchasedFolder(3);
+  model::ProgrammeElement& three = PurchasedFolder(3);
   auto unknown = Video(987654);
-  EXPECT_EQ(billing::BuyInfo(Doc(), unknown.get(), BuyType::kPlay)->errorId, 1201);
+  EXPECT_EQ(billing::BuyInfo(Doc().Api(), unknown.get(), BuyType::kPlay)->errorId, 1201);
   EXPECT_EQ(three.children.size(), 3u);
   EXPECT_EQ(three.total, 3);
 }
 
 TEST_F(BillingEndpointsTest, GiftCodesAnswerWithTheServersMessageAndTravelEncoded) {
-  auto activated = billing::Gifts(Doc(), L"WELCOME");
+  auto activated = billing::Gifts(Doc().Api(), L"WELCOME");
   EXPECT_EQ(activated->ok, 1);
   EXPECT_NE(activated->message.find(L"50"), std::wstring::npos);
-  auto used = billing::Gifts(Doc(), L"WELCOME");
+  auto used = billing::Gifts(Doc().Api(), L"WELCOME");
   EXPECT_EQ(used->ok, 0);
   EXPECT_EQ(used->errorId, 1402);
   // A code typed with "&" cannot add a parameter to the request.
-  auto odd = billing::Gifts(Doc(), L"A&user_id=1 é");
+  auto odd = billing::Gifts(Doc().Api(), L"A&user_id=1 é");
   EXPECT_EQ(odd->errorId, 1401);
   const auto lines = Requests();
   ASSERT_EQ(lines.size(), 3u);
@@ -215,14 +215,14 @@ TEST_F(BillingEndpointsTest, FeedbackTextTravelsInOneHeaderLine) {
   EXPECT_EQ(billing::FeedbackHeader(L"a b"), L"Text: a b\r\n");
   EXPECT_EQ(billing::FeedbackHeader(L"hi\r\nX-Injected: 1\nbye"), L"Text: hi  X-Injected: 1 bye\r\n");
 
-  auto sent = billing::Feedback(Doc(), L"+4412345", L"me@example.org", L"hi\r\nHost: evil\r\n");
+  auto sent = billing::Feedback(Doc().Api(), L"+4412345", L"me@example.org", L"hi\r\nHost: evil\r\n");
   EXPECT_EQ(sent->ok, 1);
   EXPECT_FALSE(Doc().feedbackMessage.empty());
-  EXPECT_EQ(sent->message, app::Strings().Get(net::kGenericFailureTextId));  // the result's text is kept
+  EXPECT_EQ(sent->message, resources::Strings().Get(net::kGenericFailureTextId));  // the result's text is kept
 
   // An empty text is refused by the server; the document keeps its message.
   Doc().feedbackMessage = L"kept";
-  auto empty = billing::Feedback(Doc(), L"1", L"a@b", L"");
+  auto empty = billing::Feedback(Doc().Api(), L"1", L"a@b", L"");
   EXPECT_EQ(empty->ok, 0);
   EXPECT_EQ(empty->errorId, 1001);
   EXPECT_EQ(Doc().feedbackMessage, L"kept");

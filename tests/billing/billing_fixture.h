@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/string_table.h"
+#include "resources/string_table.h"
 #include "support/server_fixture.h"
 #include "support/test_document.h"
 
@@ -27,7 +27,7 @@ class BillingFixture : public ServerTest {
     doc.userId = session_.user_id;
     doc.sessionKey = std::wstring(session_.key.begin(), session_.key.end());
     doc.settings.login = std::wstring(session_.login.begin(), session_.login.end());
-    doc.settings.languageId = app::kLanguageEnglish;  // the server's language 2
+    doc.settings.languageId = resources::kLanguageEnglish;  // the server's language 2
     ::setenv("KESTROVA_SMS_SPOOL", Spool().c_str(), 1);
     ClearRequests();
   }

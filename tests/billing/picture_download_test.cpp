@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "billing_fixture.h"
-#include "net/catalogue_records.h"
+#include "model/catalogue_records.h"
+#include "model/programme_records.h"
 #include "net/picture_download.h"
-#include "net/programme_records.h"
 
 namespace kestrova::test {
 namespace {
@@ -15,9 +15,9 @@ namespace {
 class PictureDownloadTest : public BillingFixture {
  protected:
   // The first channel of the root catalogue level, as the catalogue gives it.
-  std::unique_ptr<net::CatalogueItem> CatalogueChannel() {
+  std::unique_ptr<model::CatalogueItem> CatalogueChannel() {
     const Answer root = api_->Get("/catchan.php?" + session_.Query() + "&folder_id=0&lng_id=02");
-    auto item = std::make_unique<net::CatalogueItem>();
+    auto item = std::make_unique<model::CatalogueItem>();
     for (const char* kind : {"channel", "folder"}) {
       for (const auto* entry : Children(root.Root("channels"), kind)) {
         const std::string link = Attr(entry, "logo_link");
@@ -40,10 +40,10 @@ TEST_F(PictureDownloadTest, LogoIsDecodedFromABufferOfTheAnnouncedSize) {
   auto item = CatalogueChannel();
   ClearRequests();
   ASSERT_GT(item->logoSize, 0);
-  net::FetchLogo(Doc(), *item);
-  ASSERT_NE(item->logoImage, nullptr);
-  EXPECT_GT(item->logoImage->w, 0);
-  EXPECT_GT(item->logoImage->h, 0);
+  net::FetchLogo(Doc().Network(), *item);
+  ASSERT_FALSE(item->logoImage.Empty());
+  EXPECT_GT(item->logoImage.Width(), 0);
+  EXPECT_GT(item->logoImage.Height(), 0);
   EXPECT_EQ(Requests().size(), 1u);
 }
 
@@ -53,53 +53,53 @@ TEST_F(PictureDownloadTest, UnusableLogoSizesAndSpecialEntriesFetchNothing) {
   const int size = item->logoSize;
   for (const int announced : {0, -1, static_cast<int>(net::kMaxLogoBytes) + 1}) {
     item->logoSize = announced;
-    net::FetchLogo(Doc(), *item);
-    EXPECT_EQ(item->logoImage, nullptr) << announced;
+    net::FetchLogo(Doc().Network(), *item);
+    EXPECT_TRUE(item->logoImage.Empty()) << announced;
   }
   EXPECT_TRUE(Requests().empty());
 
   // A logo shorter than announced arrives whole and decodes; one cut short does not.
   item->logoSize = size + 100;
-  net::FetchLogo(Doc(), *item);
-  EXPECT_NE(item->logoImage, nullptr);
-  item->logoImage.reset();
+  net::FetchLogo(Doc().Network(), *item);
+  EXPECT_FALSE(item->logoImage.Empty());
+  item->logoImage = {};
   item->logoSize = size / 2;
-  net::FetchLogo(Doc(), *item);
-  EXPECT_EQ(item->logoImage, nullptr);
+  net::FetchLogo(Doc().Network(), *item);
+  EXPECT_TRUE(item->logoImage.Empty());
   ClearRequests();
 
   // The special entries of a package never fetch.
-  net::FolderNode folder;
-  for (const int id : {net::CatalogueItem::kBuyPackageId, net::CatalogueItem::kReloadPackageId}) {
-    auto special = std::make_unique<net::CatalogueItem>();
+  model::FolderNode folder;
+  for (const int id : {model::CatalogueItem::kBuyPackageId, model::CatalogueItem::kReloadPackageId}) {
+    auto special = std::make_unique<model::CatalogueItem>();
     special->logoLink = item->logoLink;
     special->id = id;
     special->noLogo = 1;
-    special->reloadEntry = id == net::CatalogueItem::kReloadPackageId ? 1 : 0;
+    special->reloadEntry = id == model::CatalogueItem::kReloadPackageId ? 1 : 0;
     special->logoSize = size;
     folder.entries.push_back(std::move(special));
   }
   folder.entries.push_back(CatalogueChannel());
   ClearRequests();
-  net::FetchFolderLogos(Doc(), folder);
-  EXPECT_EQ(folder.entries[0]->logoImage, nullptr);
-  EXPECT_EQ(folder.entries[1]->logoImage, nullptr);
-  EXPECT_NE(folder.entries[2]->logoImage, nullptr);
+  net::FetchFolderLogos(Doc().Network(), folder);
+  EXPECT_TRUE(folder.entries[0]->logoImage.Empty());
+  EXPECT_TRUE(folder.entries[1]->logoImage.Empty());
+  EXPECT_FALSE(folder.entries[2]->logoImage.Empty());
   EXPECT_EQ(Requests().size(), 1u);
 }
 
 TEST_F(PictureDownloadTest, PreviewsAreNumberedFromOneAndStopAtTheMissingSeventh) {
-  net::ProgrammeElement video;
+  model::ProgrammeElement video;
   video.id = 1001;
   video.previewLink = PreviewBase(1001);
   net::PreviewSequence sequence;
-  net::FetchNextPreview(Doc(), sequence);  // no video: nothing
+  net::FetchNextPreview(Doc().Network(), sequence);  // no video: nothing
   EXPECT_TRUE(sequence.pictures.empty());
   sequence.video = &video;
-  for (int i = 0; i < 7; ++i) net::FetchNextPreview(Doc(), sequence);
+  for (int i = 0; i < 7; ++i) net::FetchNextPreview(Doc().Network(), sequence);
   ASSERT_EQ(sequence.pictures.size(), 7u);
-  for (int i = 0; i < 6; ++i) EXPECT_NE(sequence.pictures[static_cast<std::size_t>(i)], nullptr) << i + 1;
-  EXPECT_EQ(sequence.pictures[6], nullptr);  // 404 page: no picture
+  for (int i = 0; i < 6; ++i) EXPECT_FALSE(sequence.pictures[static_cast<std::size_t>(i)].Empty()) << i + 1;
+  EXPECT_TRUE(sequence.pictures[6].Empty());  // 404 page: no picture
 
   std::vector<std::string> expected;
   for (int n = 1; n <= 7; ++n) expected.push_back("/previews/1001/" + std::to_string(n) + ".jpg");
@@ -108,18 +108,18 @@ TEST_F(PictureDownloadTest, PreviewsAreNumberedFromOneAndStopAtTheMissingSeventh
 
 TEST_F(PictureDownloadTest, FailedPreviewKeepsTheNumberingAndLeavesNoFile) {
   ScopedTempDirectory temp;
-  net::ProgrammeElement video;
+  model::ProgrammeElement video;
   video.previewLink = PreviewBase(1001);
   net::PreviewSequence sequence{&video, {}};
-  sequence.pictures.push_back(nullptr);  // the first download failed
-  sequence.pictures.push_back(nullptr);
-  net::FetchNextPreview(Doc(), sequence);
+  sequence.pictures.emplace_back();  // the first download failed
+  sequence.pictures.emplace_back();
+  net::FetchNextPreview(Doc().Network(), sequence);
   ASSERT_EQ(sequence.pictures.size(), 3u);
-  EXPECT_NE(sequence.pictures[2], nullptr);
+  EXPECT_FALSE(sequence.pictures[2].Empty());
   EXPECT_EQ(Requests(), (std::vector<std::string>{"/previews/1001/3.jpg"}));
   EXPECT_EQ(temp.FileCount(), 0u);
 
-  EXPECT_EQ(net::FetchPreviewImage(Doc(), L"http://127.0.0.1:1/previews/1001/1.jpg"), nullptr);
+  EXPECT_TRUE(net::FetchPreviewImage(Doc().Network(), L"http://127.0.0.1:1/previews/1001/1.jpg").Empty());
   EXPECT_EQ(temp.FileCount(), 0u);
 }
 

@@ -108,13 +108,13 @@ class SmsPaymentTest : public BillingFixture {
 
 TEST_F(SmsPaymentTest, CreditPurchaseSendsReportsAndReadsTheCreditedBalance) {
   Doc().settings.operatorId = 101;
-  auto numbers = billing::ShortNumbers(Doc());
+  auto numbers = billing::ShortNumbers(Doc().Api());
   ASSERT_EQ(numbers->ok, 1);
   ASSERT_EQ(Doc().shortNumbers.size(), 2u);
-  const net::ShortNumberRecord number = *Doc().shortNumbers[0];
+  const model::ShortNumberRecord number = *Doc().shortNumbers[0];
   ClearRequests();
 
-  auto result = billing::RunCreditPurchase(Doc(), 0);
+  auto result = billing::RunCreditPurchase(Doc().Api(), 0);
   EXPECT_EQ(result->ok, 1);
   // The server read the spool and credited the account for the first number.
   EXPECT_EQ(Doc().accountBalance, 30);
@@ -128,8 +128,8 @@ TEST_F(SmsPaymentTest, CreditPurchaseSendsReportsAndReadsTheCreditedBalance) {
   EXPECT_TRUE(FilesIn(Spool()).empty());
 
   // An index outside the list sends nothing.
-  EXPECT_EQ(billing::RunCreditPurchase(Doc(), 2)->ok, 0);
-  EXPECT_EQ(billing::RunCreditPurchase(Doc(), -1)->ok, 0);
+  EXPECT_EQ(billing::RunCreditPurchase(Doc().Api(), 2)->ok, 0);
+  EXPECT_EQ(billing::RunCreditPurchase(Doc().Api(), -1)->ok, 0);
 }
 
 TEST_F(SmsPaymentTest, FolderPaymentPaysThePackageOnceItsSmsIsRead) {
@@ -137,7 +137,7 @@ TEST_F(SmsPaymentTest, FolderPaymentPaysThePackageOnceItsSmsIsRead) {
   Doc().currentFolder->smsText = L"KINO";
   EXPECT_EQ(PackageFree(), 0);
   ClearRequests();
-  auto result = billing::RunFolderPayment(Doc());
+  auto result = billing::RunFolderPayment(Doc().Api());
   EXPECT_EQ(result->ok, 1);
   EXPECT_EQ(Requests(), (std::vector<std::string>{ReportLine("7733", "KINO")}));
   api_->Balance(session_);  // lets the server read the spool
@@ -145,39 +145,39 @@ TEST_F(SmsPaymentTest, FolderPaymentPaysThePackageOnceItsSmsIsRead) {
 }
 
 TEST_F(SmsPaymentTest, ReportEncodesBlanksAmpersandsAndLetters) {
-  EXPECT_EQ(billing::ReportSmsSent(Doc(), 1, L"1234", L"TV user1")->ok, 1);
-  EXPECT_EQ(billing::ReportSmsSent(Doc(), 1, L"1234", L"A  B&status=0")->ok, 1);
-  EXPECT_EQ(billing::ReportSmsSent(Doc(), 1, L"1234", L"caf\u00e9")->ok, 1);
+  EXPECT_EQ(billing::ReportSmsSent(Doc().Api(), 1, L"1234", L"TV user1")->ok, 1);
+  EXPECT_EQ(billing::ReportSmsSent(Doc().Api(), 1, L"1234", L"A  B&status=0")->ok, 1);
+  EXPECT_EQ(billing::ReportSmsSent(Doc().Api(), 1, L"1234", L"caf\u00e9")->ok, 1);
   EXPECT_EQ(Requests(), (std::vector<std::string>{
                             ReportLine("1234", "TV%20user1"),
                             ReportLine("1234", "A%20%20B%26status%3D0"),
                             ReportLine("1234", "caf%C3%A9"),
                         }));
   Doc().settings.apiBaseUrl = L"http://127.0.0.1:1";  // nothing listens there
-  EXPECT_EQ(billing::ReportSmsSent(Doc(), 1, L"1234", L"TV user1")->ok, 0);
+  EXPECT_EQ(billing::ReportSmsSent(Doc().Api(), 1, L"1234", L"TV user1")->ok, 0);
 }
 
 TEST_F(SmsPaymentTest, RefusedSmsStopsTheChainBeforeAnyRequest) {
   const fs::path blocker = dir_.Write("blocker", "not a folder");
   ::setenv("KESTROVA_SMS_SPOOL", blocker.c_str(), 1);
-  auto record = std::make_unique<net::ShortNumberRecord>();
+  auto record = std::make_unique<model::ShortNumberRecord>();
   record->number = 4161;
   record->prefix = L"KTV";
   Doc().shortNumbers.push_back(std::move(record));
   Doc().accountBalance = 9;
 
-  auto credit = billing::RunCreditPurchase(Doc(), 0);
+  auto credit = billing::RunCreditPurchase(Doc().Api(), 0);
   EXPECT_EQ(credit->ok, 0);
-  EXPECT_EQ(credit->message, app::Strings().Get(net::kGenericFailureTextId));
+  EXPECT_EQ(credit->message, resources::Strings().Get(net::kGenericFailureTextId));
   EXPECT_EQ(Doc().accountBalance, 9);
 
   Doc().currentFolder->smsNumber = L"7733";
   Doc().currentFolder->smsText = L"KINO";
-  EXPECT_EQ(billing::RunFolderPayment(Doc())->ok, 0);
+  EXPECT_EQ(billing::RunFolderPayment(Doc().Api())->ok, 0);
   // A number that is no phone number is refused as well, even with a good spool.
   ::setenv("KESTROVA_SMS_SPOOL", Spool().c_str(), 1);
   Doc().currentFolder->smsNumber = L"7733\nTo: 1";
-  EXPECT_EQ(billing::RunFolderPayment(Doc())->ok, 0);
+  EXPECT_EQ(billing::RunFolderPayment(Doc().Api())->ok, 0);
 
   EXPECT_TRUE(Requests().empty());
   EXPECT_EQ(ReadFile(blocker), "not a folder");

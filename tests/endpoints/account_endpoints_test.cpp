@@ -10,12 +10,12 @@
 #include <fstream>
 #include <thread>
 
-#include "app/string_table.h"
 #include "endpoint_server.h"
 #include "net/endpoint.h"
 #include "net/setup_endpoints.h"
 #include "net/version_endpoint.h"
 #include "platform/utf8.h"
+#include "resources/string_table.h"
 #include "support/loopback_server.h"
 
 namespace kestrova::test {
@@ -29,7 +29,7 @@ TEST_F(AccountEndpointsTest, RegistersLogsInAndKeepsCredentialsOnAWrongPassword)
   Doc().settings.countryCode = L"ru";
   Doc().settings.operatorId = 4;
   ClearRequests();
-  const auto registered = net::NewUser(Doc());
+  const auto registered = net::NewUser(Doc().Api());
   ASSERT_EQ(registered->ok, 1) << Narrow(registered->message);
   const std::wstring login = Doc().settings.login;
   const std::wstring password = Doc().settings.password;
@@ -38,7 +38,7 @@ TEST_F(AccountEndpointsTest, RegistersLogsInAndKeepsCredentialsOnAWrongPassword)
   EXPECT_TRUE(Doc().settings.countryCode.empty());
   EXPECT_EQ(Doc().settings.operatorId, -1);
 
-  const auto loggedIn = net::Login(Doc(), login, password);
+  const auto loggedIn = net::Login(Doc().Api(), login, password);
   ASSERT_EQ(loggedIn->ok, 1) << Narrow(loggedIn->message);
   EXPECT_GT(Doc().userId, 0);
   EXPECT_FALSE(Doc().sessionKey.empty());
@@ -49,7 +49,7 @@ TEST_F(AccountEndpointsTest, RegistersLogsInAndKeepsCredentialsOnAWrongPassword)
 
   const int userId = Doc().userId;
   const std::wstring key = Doc().sessionKey;
-  const auto wrong = net::Login(Doc(), login, L"wrong123");
+  const auto wrong = net::Login(Doc().Api(), login, L"wrong123");
   EXPECT_EQ(wrong->ok, 0);
   EXPECT_EQ(wrong->errorId, 1101);
   EXPECT_EQ(wrong->message, L"Wrong login or password");
@@ -60,7 +60,7 @@ TEST_F(AccountEndpointsTest, RegistersLogsInAndKeepsCredentialsOnAWrongPassword)
 
 TEST_F(AccountEndpointsTest, LoginAndPasswordTravelPercentEncoded) {
   ClearRequests();
-  const auto result = net::Login(Doc(), L"a&b \u00e9", L"p=1#&x");
+  const auto result = net::Login(Doc().Api(), L"a&b \u00e9", L"p=1#&x");
   EXPECT_EQ(result->ok, 0);
   EXPECT_EQ(Requests(), (std::vector<std::string>{"/login.php?login=a%26b%20%C3%A9&password=p%3D1%23%26x&lng_id=02"
                                                   "&affiliate_id=2&codepage=utf8&client=wm&dist_number=1"}));
@@ -71,9 +71,9 @@ TEST_F(AccountEndpointsTest, CountriesOperatorsZonesAndStoredSettings) {
   ASSERT_NO_FATAL_FAILURE(RegisterAndLogIn());
   const std::string session = SessionQuery();
   ClearRequests();
-  ASSERT_EQ(net::Countries(Doc())->ok, 1);
+  ASSERT_EQ(net::Countries(Doc().Api())->ok, 1);
   ASSERT_GE(Doc().countries.size(), 4U);
-  const net::CountryRecord* russia = nullptr;
+  const model::CountryRecord* russia = nullptr;
   for (const auto& country : Doc().countries) {
     if (country->code == L"RU") russia = country.get();
   }
@@ -81,9 +81,9 @@ TEST_F(AccountEndpointsTest, CountriesOperatorsZonesAndStoredSettings) {
   EXPECT_FALSE(russia->name.empty());
 
   Doc().settings.countryCode = L"RU";
-  ASSERT_EQ(net::Operators(Doc())->ok, 1);
+  ASSERT_EQ(net::Operators(Doc().Api())->ok, 1);
   ASSERT_FALSE(Doc().operators.empty());
-  ASSERT_EQ(net::Zones(Doc())->ok, 1);
+  ASSERT_EQ(net::Zones(Doc().Api())->ok, 1);
   ASSERT_FALSE(Doc().zones.empty());
   int defaults = 0;
   for (const auto& zone : Doc().zones) defaults += zone->isDefault;
@@ -99,7 +99,7 @@ TEST_F(AccountEndpointsTest, CountriesOperatorsZonesAndStoredSettings) {
   Doc().settings.timeZoneId = Doc().zones.front()->id;
   Doc().settings.languageId = 2;  // Russian: server language 1
   ClearRequests();
-  ASSERT_EQ(net::UpdateLanguageSettings(Doc())->ok, 1);
+  ASSERT_EQ(net::UpdateLanguageSettings(Doc().Api())->ok, 1);
   EXPECT_EQ(Doc().settings.countryName, L"\u0420\u043e\u0441\u0441\u0438\u044f");
   EXPECT_FALSE(Doc().settings.operatorName.empty());
   EXPECT_FALSE(Doc().settings.timeZoneShift.empty());
@@ -124,7 +124,7 @@ TEST_F(AccountEndpointsTest, SetupSendsTheDeviceClockAndZoneSevenAndChecksTheQua
   device.tm_isdst = -1;
   document_->Clock().now = std::mktime(&device);
   ClearRequests();
-  const auto result = net::Setup(Doc());
+  const auto result = net::Setup(Doc().Api());
   ASSERT_EQ(result->ok, 1) << Narrow(result->message);
   EXPECT_EQ(Requests(), (std::vector<std::string>{"/setup.php?" + SessionQuery() +
                                                   "&provider_id=03&zone_id=7&client=wm&y=2024&m=3&d=5&hour=9&min=7"
@@ -136,7 +136,7 @@ TEST_F(AccountEndpointsTest, SetupSendsTheDeviceClockAndZoneSevenAndChecksTheQua
   // A quality the server offers is kept; a second set-up does not pile up records.
   const std::size_t qualityCount = Doc().qualities.size();
   Doc().settings.qualityId = Doc().qualities.back()->id;
-  ASSERT_EQ(net::Setup(Doc())->ok, 1);
+  ASSERT_EQ(net::Setup(Doc().Api())->ok, 1);
   EXPECT_EQ(Doc().settings.qualityId, Doc().qualities.back()->id);
   EXPECT_EQ(Doc().qualities.size(), qualityCount);
 }
@@ -144,7 +144,7 @@ TEST_F(AccountEndpointsTest, SetupSendsTheDeviceClockAndZoneSevenAndChecksTheQua
 TEST_F(AccountEndpointsTest, VersionStoresTheUpdatePolicy) {
   ASSERT_NO_FATAL_FAILURE(RegisterAndLogIn());
   ClearRequests();
-  ASSERT_EQ(net::Version(Doc())->ok, 1);
+  ASSERT_EQ(net::Version(Doc().Api())->ok, 1);
   EXPECT_FALSE(Doc().updateKind.empty());
   EXPECT_EQ(Requests(), (std::vector<std::string>{"/version.php?" + SessionQuery() +
                                                   "&version=2.0.0&lng_id=2&client_type=wm&codepage=utf8"
@@ -164,9 +164,9 @@ TEST_F(OddAnswersTest, SecurityStringsThatDoNotDecodeToSixteenCharactersChangeNo
   // 15 characters; 17 characters; 16 with one the table does not know.
   for (const char* security : {"soadliherui7qrb", "soadliherui7qrb3p", "soadliherui7qrbX"}) {
     server_.Serve("/new_user.php", std::string("<new_user security_str=\"") + security + "\"/>");
-    const auto result = net::NewUser(doc_.Doc());
+    const auto result = net::NewUser(doc_.Doc().Api());
     EXPECT_EQ(result->ok, 0) << security;
-    EXPECT_EQ(result->message, app::Strings().Get(net::kGenericFailureTextId));
+    EXPECT_EQ(result->message, resources::Strings().Get(net::kGenericFailureTextId));
     EXPECT_EQ(doc_->settings.login, L"keep");
     EXPECT_EQ(doc_->settings.countryCode, L"fr");
   }
@@ -175,31 +175,31 @@ TEST_F(OddAnswersTest, SecurityStringsThatDoNotDecodeToSixteenCharactersChangeNo
 TEST_F(OddAnswersTest, SetupWithoutQualitiesAndEmptyListsAndAnEmptyCountry) {
   doc_->settings.qualityId = 3;
   server_.Serve("/setup.php", "<settings><time gap=\"-120\"/></settings>");
-  const auto setup = net::Setup(doc_.Doc());
+  const auto setup = net::Setup(doc_.Doc().Api());
   EXPECT_EQ(setup->ok, 1);
   EXPECT_EQ(doc_->settings.qualityId, 0);
-  EXPECT_EQ(doc_->timeGap.load(), -120);
+  EXPECT_EQ(doc_->Network().timeGap.load(), -120);
 
-  doc_->countries.push_back(std::make_unique<net::CountryRecord>());
+  doc_->countries.push_back(std::make_unique<model::CountryRecord>());
   server_.Serve("/countries.php", "<countries/>");
-  const auto countries = net::Countries(doc_.Doc());
+  const auto countries = net::Countries(doc_.Doc().Api());
   EXPECT_EQ(countries->ok, 0);
-  EXPECT_EQ(countries->message, app::Strings().Get(net::kGenericFailureTextId));
+  EXPECT_EQ(countries->message, resources::Strings().Get(net::kGenericFailureTextId));
   EXPECT_TRUE(doc_->countries.empty());
 
   server_.Serve("/operators.php", "<operators><operator id=\"5\">Op</operator></operators>");
-  EXPECT_EQ(net::Operators(doc_.Doc())->ok, 1);
+  EXPECT_EQ(net::Operators(doc_.Doc().Api())->ok, 1);
   EXPECT_NE(server_.LastRequest().query.find("&country_code=&codepage="), std::string::npos);
 
   // Qualities named again keep their place; unknown ids are ignored.
-  auto quality = std::make_unique<net::QualityRecord>();
+  auto quality = std::make_unique<model::QualityRecord>();
   quality->id = 2;
   quality->name = L"old";
   doc_->qualities.push_back(std::move(quality));
   server_.Serve("/update_lng_set.php",
                 "<update_settings><qualities><quality id=\"9\" name=\"x\"/><quality id=\"2\" name=\"new\"/>"
                 "</qualities></update_settings>");
-  EXPECT_EQ(net::UpdateLanguageSettings(doc_.Doc())->ok, 1);
+  EXPECT_EQ(net::UpdateLanguageSettings(doc_.Doc().Api())->ok, 1);
   ASSERT_EQ(doc_->qualities.size(), 1U);
   EXPECT_EQ(doc_->qualities.front()->name, L"new");
 }

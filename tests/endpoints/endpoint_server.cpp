@@ -28,7 +28,7 @@ void EndpointServerTest::TearDown() {
 
 void EndpointServerTest::RegisterAndLogIn() {
   const Session account = api_->Register();
-  const auto result = net::Login(Doc(), platform::DecodeUtf8(account.login).value_or(L""),
+  const auto result = net::Login(Doc().Api(), platform::DecodeUtf8(account.login).value_or(L""),
                                  platform::DecodeUtf8(account.password).value_or(L""));
   ASSERT_EQ(result->ok, 1) << platform::EncodeUtf8(result->message);
 }

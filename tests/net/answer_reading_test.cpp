@@ -6,8 +6,8 @@
 #include <climits>
 #include <iostream>
 
+#include "model/setup_records.h"
 #include "net/answer_reading.h"
-#include "net/setup_records.h"
 #include "support/temp_dir.h"
 
 namespace kestrova::test {
@@ -110,10 +110,10 @@ TEST(AnswerCost, AOneMebibyteAnswerParsesQuickly) {
   const auto start = std::chrono::steady_clock::now();
   net::XmlDocument document(file);
   ASSERT_TRUE(document.LoadFile());
-  std::vector<std::unique_ptr<net::CountryRecord>> countries;
+  std::vector<std::unique_ptr<model::CountryRecord>> countries;
   const auto root = document.FirstChildElement("countries");
   for (auto child = root.FirstChildElement("country"); child; child = child.NextSiblingElement("country")) {
-    auto record = std::make_unique<net::CountryRecord>();
+    auto record = std::make_unique<model::CountryRecord>();
     record->code = net::AttributeText(child, "code");
     record->name = net::ElementText(child);
     record->isDefault = net::AttributeNumber(child, "def");

@@ -38,25 +38,25 @@ class ApiGetTest : public ::testing::Test {
 TEST_F(ApiGetTest, TheUrlIsBaseRequestDistributionSuffixAndTheClockPlusGap) {
   server_.Serve("/countries.php", "<countries/>");
   constexpr int kGap = 3 * 3600 + 17;
-  doc_->timeGap = kGap;
+  doc_->Network().timeGap = kGap;
 
   // 00:00:00 after the gap is added: the token has no padding.
   doc_.Clock().now = LocalMoment(0, 0, 0) - kGap;
   std::filesystem::path file;
-  ASSERT_TRUE(net::ApiGet(doc_.Doc(), L"countries.php?user_id=3&key=k", file));
+  ASSERT_TRUE(net::ApiGet(doc_.Doc().Api(), L"countries.php?user_id=3&key=k", file));
   EXPECT_EQ(server_.LastRequest().target, "/countries.php?user_id=3&key=k&friend_id=5&agregator_id=7&000");
   EXPECT_EQ(server_.LastRequest().Param("agregator_id"), "7");
   std::filesystem::remove(file);
 
   doc_.Clock().now = LocalMoment(23, 59, 59) - kGap;
-  ASSERT_TRUE(net::ApiGet(doc_.Doc(), L"countries.php?user_id=3", file));
+  ASSERT_TRUE(net::ApiGet(doc_.Doc().Api(), L"countries.php?user_id=3", file));
   EXPECT_TRUE(server_.LastRequest().target.ends_with("&agregator_id=7&235959"));
   std::filesystem::remove(file);
 
   // A negative gap takes the clock back over midnight.
-  doc_->timeGap = -10;
+  doc_->Network().timeGap = -10;
   doc_.Clock().now = LocalMoment(0, 0, 5);
-  EXPECT_EQ(net::ApiUrl(doc_.Doc(), L"x.php?a=1"), server_.WideBaseUrl() + L"/x.php?a=1&friend_id=5&agregator_id=7&235955");
+  EXPECT_EQ(net::ApiUrl(doc_.Doc().Api(), L"x.php?a=1"), server_.WideBaseUrl() + L"/x.php?a=1&friend_id=5&agregator_id=7&235955");
   EXPECT_EQ(net::TimeToken(LocalMoment(9, 5, 7)), L"&957");
 }
 
@@ -65,7 +65,7 @@ TEST_F(ApiGetTest, AnEncodedValueCannotChangeTheRequest) {
   const std::wstring login = L"a&password=x b#\u00e9";
   const std::wstring request = FormatRequest(L"login.php?login=%s&password=%s", {net::QueryValue(login), L"pw"});
   std::filesystem::path file;
-  ASSERT_TRUE(net::ApiGet(doc_.Doc(), request, file));
+  ASSERT_TRUE(net::ApiGet(doc_.Doc().Api(), request, file));
   std::filesystem::remove(file);
 
   const auto seen = server_.LastRequest();
@@ -82,7 +82,7 @@ TEST_F(ApiGetTest, CommonQueryValuesComeFromTheSessionAndSettings) {
   doc_->userId = 42;
   doc_->sessionKey = L"k y";
   doc_->settings.languageId = 2;  // Russian: the server's id 1
-  auto common = net::CommonQuery(doc_.Doc());
+  auto common = net::CommonQuery(doc_.Doc().Api());
   EXPECT_EQ(common.userId, 42);
   EXPECT_EQ(common.key, L"k%20y");
   EXPECT_EQ(common.affiliateId, TestDocument::kAffiliateId);
@@ -91,7 +91,7 @@ TEST_F(ApiGetTest, CommonQueryValuesComeFromTheSessionAndSettings) {
 
   // A language outside 1 to 4 sends -1, also in two-digit form.
   doc_->settings.languageId = 7;
-  common = net::CommonQuery(doc_.Doc());
+  common = net::CommonQuery(doc_.Doc().Api());
   EXPECT_EQ(FormatRequest(L"lng_id=%02d&lng=%d", {common.languageId, common.languageId}), L"lng_id=-1&lng=-1");
 }
 

@@ -3,9 +3,9 @@
 // errors bring their own, and no answer file survives.
 #include <gtest/gtest.h>
 
-#include "app/string_table.h"
 #include "net/answer_reading.h"
 #include "net/endpoint.h"
+#include "resources/string_table.h"
 #include "support/loopback_server.h"
 #include "support/test_document.h"
 
@@ -15,14 +15,14 @@ namespace {
 class EndpointTest : public ::testing::Test {
  protected:
   // A countries-like endpoint: clears the list, reads one record per child.
-  net::RequestResultPtr Countries() {
+  model::RequestResultPtr Countries() {
     net::EndpointCall call;
     call.refreshList = [this] { doc_->countries.clear(); };
     call.request = L"countries.php?user_id=1";
     call.rootElement = "countries";
-    call.readRoot = [this](const net::XmlElement& root, net::RequestResult& result) {
+    call.readRoot = [this](const net::XmlElement& root, model::RequestResult& result) {
       for (auto child = root.FirstChildElement("country"); child; child = child.NextSiblingElement("country")) {
-        auto record = std::make_unique<net::CountryRecord>();
+        auto record = std::make_unique<model::CountryRecord>();
         record->code = net::AttributeText(child, "code");
         record->name = net::ElementText(child);
         record->isDefault = net::AttributeNumber(child, "def");
@@ -30,17 +30,17 @@ class EndpointTest : public ::testing::Test {
       }
       result.ok = doc_->countries.empty() ? 0 : 1;
     };
-    return net::RunEndpoint(doc_.Doc(), call);
+    return net::RunEndpoint(doc_.Doc().Api(), call);
   }
 
-  void ExpectGenericFailure(const net::RequestResult& result) {
+  void ExpectGenericFailure(const model::RequestResult& result) {
     EXPECT_EQ(result.ok, 0);
     EXPECT_EQ(result.errorId, 0);
     EXPECT_EQ(result.message, Generic());
     EXPECT_EQ(tmp_.FileCount(), 0U);
   }
 
-  static std::wstring Generic() { return app::Strings().Get(net::kGenericFailureTextId); }
+  static std::wstring Generic() { return resources::Strings().Get(net::kGenericFailureTextId); }
 
   LoopbackServer server_;
   TestDocument doc_{server_.WideBaseUrl()};
@@ -56,7 +56,7 @@ TEST_F(EndpointTest, AGoodAnswerFillsTheListInOrderAndIsDeleted) {
                 "  <country code=\"fr\" def=\"0x1\">France   et   Monaco</country>\n"
                 "  <country code=\"es\"><b>Spain</b></country>\n"
                 "</countries>");
-  doc_->countries.push_back(std::make_unique<net::CountryRecord>());  // from an earlier answer
+  doc_->countries.push_back(std::make_unique<model::CountryRecord>());  // from an earlier answer
 
   const auto result = Countries();
   EXPECT_EQ(result->ok, 1);
@@ -71,7 +71,7 @@ TEST_F(EndpointTest, AGoodAnswerFillsTheListInOrderAndIsDeleted) {
 }
 
 TEST_F(EndpointTest, NoUsableAnswerKeepsTheGenericTextAndEmptiesTheList) {
-  doc_->countries.push_back(std::make_unique<net::CountryRecord>());
+  doc_->countries.push_back(std::make_unique<model::CountryRecord>());
 
   // The network fails: nobody listens at the base URL any more.
   {

@@ -37,7 +37,7 @@ TEST_F(HttpTransport, BodyLandsInAFreshPrivateTempFileAndTheStatusIsNotExamined)
   server_.Serve("/missing.php", "<html>not found</html>", 404);
 
   std::filesystem::path file;
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/a.php"), file));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/a.php"), file));
   EXPECT_EQ(file.parent_path(), tmp_.Path());
   EXPECT_TRUE(file.filename().string().starts_with("tmp"));
   EXPECT_EQ(ReadFile(file), "<ok/>");
@@ -47,7 +47,7 @@ TEST_F(HttpTransport, BodyLandsInAFreshPrivateTempFileAndTheStatusIsNotExamined)
 
   // An error page with a body is handed on like any answer.
   std::filesystem::path page;
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/missing.php"), page));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/missing.php"), page));
   EXPECT_NE(page, file);
   EXPECT_EQ(ReadFile(page), "<html>not found</html>");
 
@@ -58,7 +58,7 @@ TEST_F(HttpTransport, BodyLandsInAFreshPrivateTempFileAndTheStatusIsNotExamined)
 TEST_F(HttpTransport, AnEmptyBodyFailsEvenWithStatus200AndLeavesNoFile) {
   server_.Serve("/empty.php", "");
   std::filesystem::path file = "stale";
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), Url("/empty.php"), file));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), Url("/empty.php"), file));
   EXPECT_TRUE(file.empty());
   EXPECT_EQ(server_.RequestCount(), 1U);
   EXPECT_EQ(tmp_.FileCount(), 0U);
@@ -67,7 +67,7 @@ TEST_F(HttpTransport, AnEmptyBodyFailsEvenWithStatus200AndLeavesNoFile) {
 TEST_F(HttpTransport, ThePortOfTheUrlIsUsed) {
   server_.Serve("/p.php", "x");
   std::filesystem::path file;
-  EXPECT_TRUE(HttpGetToFile(doc_.Doc(), Url("/p.php"), file));
+  EXPECT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/p.php"), file));
   EXPECT_EQ(server_.RequestCount(), 1U);
 
   // A port nobody listens on any more fails instead of reaching some other
@@ -78,13 +78,13 @@ TEST_F(HttpTransport, ThePortOfTheUrlIsUsed) {
     deadUrl = gone.WideBaseUrl() + L"/p.php";
   }
   std::filesystem::path none;
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), deadUrl, none));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), deadUrl, none));
 
   // The scheme is honoured too: https to a plain HTTP server is a failed
   // TLS handshake, not a plain request.
   std::string secure = server_.BaseUrl() + "/p.php";
   secure.replace(0, 4, "https");
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), std::wstring(secure.begin(), secure.end()), none));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), std::wstring(secure.begin(), secure.end()), none));
   EXPECT_EQ(server_.RequestCount(), 1U);
   EXPECT_EQ(tmp_.FileCount(), 1U);
 }
@@ -92,7 +92,7 @@ TEST_F(HttpTransport, ThePortOfTheUrlIsUsed) {
 TEST_F(HttpTransport, UrlsThatAreNotHttpFailWithoutARequest) {
   std::filesystem::path file;
   for (const wchar_t* url : {L"", L"not a url", L"ftp://127.0.0.1/x", L"file:///etc/passwd", L"http:///x"}) {
-    EXPECT_FALSE(HttpGetToFile(doc_.Doc(), url, file)) << std::string(url, url + std::wcslen(url));
+    EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), url, file)) << std::string(url, url + std::wcslen(url));
   }
   EXPECT_EQ(tmp_.FileCount(), 0U);
 }
@@ -100,13 +100,13 @@ TEST_F(HttpTransport, UrlsThatAreNotHttpFailWithoutARequest) {
 TEST_F(HttpTransport, ExtraHeaderLinesAreSentAndCannotSmuggleMoreLines) {
   server_.Serve("/h.php", "x");
   std::filesystem::path file;
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/h.php"), file, L"Text: caf\u00e9\r\nX-Two: 2\r\n"));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/h.php"), file, L"Text: caf\u00e9\r\nX-Two: 2\r\n"));
   auto seen = server_.LastRequest();
   EXPECT_EQ(seen.Header("text"), "caf\xc3\xa9");
   EXPECT_EQ(seen.Header("x-two"), "2");
 
   // A bare carriage return inside a value does not end the line.
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/h.php"), file, L"Text: a\rX-Evil: 1"));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/h.php"), file, L"Text: a\rX-Evil: 1"));
   seen = server_.LastRequest();
   EXPECT_EQ(seen.Header("x-evil"), "");
   EXPECT_EQ(seen.Header("text"), "a X-Evil: 1");
@@ -120,7 +120,7 @@ TEST_F(HttpTransport, RawHeadersComeAsCrLfTextAndAHeaderRequestLeavesTheBodyAlon
 
   std::filesystem::path file = "stale";
   std::wstring headers;
-  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc(), Url("/cc.cgi"), file, {}, &headers));
+  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/cc.cgi"), file, {}, &headers));
   EXPECT_TRUE(headers.starts_with(L"HTTP/1.1 200")) << std::string(headers.begin(), headers.end());
   EXPECT_NE(headers.find(L"\r\nQual_num: 2\r\n"), std::wstring::npos);
   EXPECT_NE(headers.find(L"\r\nS1: 1000\r\n"), std::wstring::npos);
@@ -130,11 +130,11 @@ TEST_F(HttpTransport, RawHeadersComeAsCrLfTextAndAHeaderRequestLeavesTheBodyAlon
 
   // Headers alone make a successful set-up even without any body.
   server_.Serve("/bare.cgi", "");
-  EXPECT_TRUE(HttpGetKeepAlive(doc_.Doc(), Url("/bare.cgi"), file, {}, &headers));
+  EXPECT_TRUE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/bare.cgi"), file, {}, &headers));
 
   // HttpGetToFile hands out headers and body together.
   std::filesystem::path body;
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/cc.cgi"), body, {}, &headers));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/cc.cgi"), body, {}, &headers));
   EXPECT_NE(headers.find(L"\r\nQual_num: 2\r\n"), std::wstring::npos);
   EXPECT_EQ(ReadFile(body), reply.body);
 }
@@ -148,10 +148,10 @@ TEST_F(HttpTransport, TheKeptConnectionCarriesTheNextRequestUntilItIsClosed) {
 
   std::filesystem::path file;
   std::wstring headers;
-  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc(), Url("/setup.cgi"), file, {}, &headers));
-  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc(), Url("/getvid.cgi"), file));
+  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/setup.cgi"), file, {}, &headers));
+  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/getvid.cgi"), file));
   EXPECT_EQ(ReadFile(file).size(), 5000U);
-  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc(), Url("/setup.cgi"), file, {}, &headers));
+  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/setup.cgi"), file, {}, &headers));
 
   auto seen = server_.Requests();
   ASSERT_EQ(seen.size(), 3U);
@@ -160,12 +160,12 @@ TEST_F(HttpTransport, TheKeptConnectionCarriesTheNextRequestUntilItIsClosed) {
 
   // One-off requests do not use it.
   std::filesystem::path other;
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/getvid.cgi"), other));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/getvid.cgi"), other));
   EXPECT_NE(server_.LastRequest().remotePort, seen[0].remotePort);
 
-  CloseKeptConnection(doc_.Doc());
-  EXPECT_FALSE(doc_->keptConnection.IsOpen());
-  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc(), Url("/setup.cgi"), file, {}, &headers));
+  CloseKeptConnection(doc_.Doc().Network());
+  EXPECT_FALSE(doc_->Network().keptConnection.IsOpen());
+  ASSERT_TRUE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/setup.cgi"), file, {}, &headers));
   EXPECT_NE(server_.LastRequest().remotePort, seen[0].remotePort);
 }
 
@@ -178,11 +178,11 @@ TEST_F(HttpTransport, TheCancelFlagEndsABodyMidwayAndRemovesThePart) {
 
   std::thread canceller([&] {
     while (server_.BodyBytesSent() < 16 * 1024) std::this_thread::sleep_for(1ms);
-    doc_->cancel = 1;
+    doc_->Network().cancel = 1;
   });
   const auto start = std::chrono::steady_clock::now();
   std::filesystem::path file;
-  const bool ok = HttpGetToFile(doc_.Doc(), Url("/slow.php"), file);
+  const bool ok = HttpGetToFile(doc_.Doc().Network(), Url("/slow.php"), file);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   canceller.join();
   EXPECT_FALSE(ok);
@@ -193,7 +193,7 @@ TEST_F(HttpTransport, TheCancelFlagEndsABodyMidwayAndRemovesThePart) {
 
   // Once set, no transfer starts at all.
   const auto before = server_.RequestCount();
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), Url("/slow.php"), file));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), Url("/slow.php"), file));
   EXPECT_EQ(server_.RequestCount(), before);
 }
 
@@ -202,11 +202,11 @@ TEST_F(HttpTransport, ATransferThatStallsFailsAfterTheStallTime) {
   stall.body = std::string(10000, 'z');
   stall.stallAfter = 1000;
   server_.Serve("/stall.php", stall);
-  doc_->httpLimits.stallTimeout = 300ms;
+  doc_->Network().httpLimits.stallTimeout = 300ms;
 
   const auto start = std::chrono::steady_clock::now();
   std::filesystem::path file;
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), Url("/stall.php"), file));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), Url("/stall.php"), file));
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed, 300ms);
   EXPECT_LT(elapsed, 3s);
@@ -215,8 +215,8 @@ TEST_F(HttpTransport, ATransferThatStallsFailsAfterTheStallTime) {
   // The kept connection is dropped after a stall, so the next request does
   // not inherit a dead connection.
   std::wstring headers;
-  EXPECT_FALSE(HttpGetKeepAlive(doc_.Doc(), Url("/stall.php"), file));
-  EXPECT_FALSE(doc_->keptConnection.IsOpen());
+  EXPECT_FALSE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/stall.php"), file));
+  EXPECT_FALSE(doc_->Network().keptConnection.IsOpen());
 }
 
 TEST_F(HttpTransport, ABodyOverThirtyTwoMebibytesFailsAndItsFileIsRemoved) {
@@ -230,12 +230,12 @@ TEST_F(HttpTransport, ABodyOverThirtyTwoMebibytesFailsAndItsFileIsRemoved) {
   server_.Serve("/streamed.php", streamed);
 
   std::filesystem::path file;
-  ASSERT_TRUE(HttpGetToFile(doc_.Doc(), Url("/limit.php"), file));
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/limit.php"), file));
   EXPECT_EQ(std::filesystem::file_size(file), platform::kMaxBodyBytes);
   std::filesystem::remove(file);
 
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), Url("/announced.php"), file));
-  EXPECT_FALSE(HttpGetToFile(doc_.Doc(), Url("/streamed.php"), file));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), Url("/announced.php"), file));
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), Url("/streamed.php"), file));
   EXPECT_TRUE(file.empty());
   EXPECT_EQ(tmp_.FileCount(), 0U);
 }
@@ -251,24 +251,24 @@ TEST_F(HttpTransport, ToMemoryReadsUntilTheBufferIsFullOrTheBodyEnds) {
 
   std::vector<std::uint8_t> buffer(logo.size());
   std::size_t received = 0;
-  ASSERT_TRUE(HttpGetToMemory(doc_.Doc(), Url("/logo.png"), buffer, {}, nullptr, &received));
+  ASSERT_TRUE(HttpGetToMemory(doc_.Doc().Network(), Url("/logo.png"), buffer, {}, nullptr, &received));
   EXPECT_EQ(received, logo.size());
   EXPECT_EQ(std::string(buffer.begin(), buffer.end()), logo);
 
   // A smaller buffer takes the beginning; a larger one reports the length.
   std::vector<std::uint8_t> small(100);
-  ASSERT_TRUE(HttpGetToMemory(doc_.Doc(), Url("/logo.png"), small, {}, nullptr, &received));
+  ASSERT_TRUE(HttpGetToMemory(doc_.Doc().Network(), Url("/logo.png"), small, {}, nullptr, &received));
   EXPECT_EQ(received, small.size());
   EXPECT_EQ(std::string(small.begin(), small.end()), logo.substr(0, 100));
   std::vector<std::uint8_t> large(10000);
-  ASSERT_TRUE(HttpGetToMemory(doc_.Doc(), Url("/logo.png"), large, {}, nullptr, &received));
+  ASSERT_TRUE(HttpGetToMemory(doc_.Doc().Network(), Url("/logo.png"), large, {}, nullptr, &received));
   EXPECT_EQ(received, logo.size());
 
   // Nothing to read, or no room: false.
-  EXPECT_FALSE(HttpGetToMemory(doc_.Doc(), Url("/none.png"), buffer, {}, nullptr, &received));
+  EXPECT_FALSE(HttpGetToMemory(doc_.Doc().Network(), Url("/none.png"), buffer, {}, nullptr, &received));
   EXPECT_EQ(received, 0U);
   const auto before = server_.RequestCount();
-  EXPECT_FALSE(HttpGetToMemory(doc_.Doc(), Url("/logo.png"), std::span<std::uint8_t>()));
+  EXPECT_FALSE(HttpGetToMemory(doc_.Doc().Network(), Url("/logo.png"), std::span<std::uint8_t>()));
   EXPECT_EQ(server_.RequestCount(), before);
   EXPECT_EQ(tmp_.FileCount(), 0U);
 }

@@ -15,9 +15,9 @@
 #include "app/kestrova_app.h"
 #include "app/kestrova_view.h"
 #include "app/settings_store.h"
-#include "app/string_table.h"
-#include "app/skin_archive.h"
 #include "platform/registry.h"
+#include "resources/skin_archive.h"
+#include "resources/string_table.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -155,17 +155,17 @@ TEST(Startup, InProcessTheFirstScreenIsPaintedFromTheShippedFilesAndClosingEndsW
 
   EXPECT_FALSE(application.Frame()->GetWindow()->FullScreen());  // the dummy display is a desktop
   EXPECT_EQ(application.Frame()->GetWindow()->ClientRect().Width(), 240);
-  EXPECT_EQ(app::Strings().Language(), app::kLanguageRussian);
-  EXPECT_GT(app::Strings().Count(app::kLanguageFrench), 100U);
-  EXPECT_GE(app::Skins().Count(), 54U);
+  EXPECT_EQ(resources::Strings().Language(), resources::kLanguageRussian);
+  EXPECT_GT(resources::Strings().Count(resources::kLanguageFrench), 100U);
+  EXPECT_GE(resources::Skins().Count(), 54U);
   const std::uint8_t* png = nullptr;
-  EXPECT_GT(app::Skins().Find(L"bg_top_line.png", &png), 0U);
+  EXPECT_GT(resources::Skins().Find(L"bg_top_line.png", &png), 0U);
   EXPECT_EQ(application.Document()->settings.apiBaseUrl.empty(), false);
 
   // The plain background, RGB(102,102,102) in RGB565.
-  SDL_Surface* picture = view->BackBuffer();
-  ASSERT_NE(picture, nullptr);
-  const auto pixel = *static_cast<const std::uint16_t*>(picture->pixels);
+  const platform::Bitmap& picture = view->Picture();
+  ASSERT_FALSE(picture.Empty());
+  const auto pixel = picture.Pixel(0, 0);
   EXPECT_EQ(pixel, ((102U >> 3U) << 11U) | ((102U >> 2U) << 5U) | (102U >> 3U));
 
   application.Loop()->Post(application.Frame(), platform::WM_CLOSE, 0, 0);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/string_table.h"
+#include "resources/string_table.h"
 #include "ui/bars.h"
 #include "ui/entry_edit.h"
 #include "ui/labels.h"
@@ -61,7 +61,7 @@ void SampleListScreen::OnPopupKey(int key) {
   ClosePopup();
 }
 
-void SampleListScreen::OnRequestDone(int command, net::RequestResultPtr result) {
+void SampleListScreen::OnRequestDone(int command, model::RequestResultPtr result) {
   results.push_back(command);
   if (result && result->ok == 0) ShowPopupById(false, ui::kPopupErrorTitle, result->message, ui::kNoKey, ui::kNoKey);
 }
@@ -80,8 +80,8 @@ void SampleListScreen::Draw(ui::Painter& painter, platform::Canvas& target) {
     ui::DrawListRow(painter, target, row, item.text, i == selection_, ui::kTickerFirstRow + row, parts);
   }
   if (scrollBar_) scrollBar_->Draw(target);
-  ui::DrawSoftKeyBar(painter, target, itemCount_ > 0 ? kMiddleSoftKey : app::StringTable::kNoText,
-                     app::StringTable::kNoText, kRightSoftKey);
+  ui::DrawSoftKeyBar(painter, target, itemCount_ > 0 ? kMiddleSoftKey : resources::StringTable::kNoText,
+                     resources::StringTable::kNoText, kRightSoftKey);
 }
 
 void SampleListScreen::OnCurrentChanged(bool active) { currentChanges.push_back(active); }
@@ -144,8 +144,8 @@ void SampleFormScreen::Draw(ui::Painter& painter, platform::Canvas& target) {
   ui::DrawButtonRow(painter, target, DrawRow(kLoginButton), L"Log in", selection_ == kLoginButton, ui::kTickerFirstRow);
   ui::DrawButtonRow(painter, target, DrawRow(kRegisterButton), L"Register", selection_ == kRegisterButton,
                     ui::kTickerFirstRow + 1);
-  ui::DrawSoftKeyBar(painter, target, selection_ >= kLoginButton ? 105 : app::StringTable::kNoText,
-                     app::StringTable::kNoText, 12);
+  ui::DrawSoftKeyBar(painter, target, selection_ >= kLoginButton ? 105 : resources::StringTable::kNoText,
+                     resources::StringTable::kNoText, 12);
 }
 
 void SampleFormScreen::OnCurrentChanged(bool active) {

@@ -41,7 +41,7 @@ class SampleListScreen : public ui::Screen {
   bool OnKeyUp(int key) override;
   bool OnKeyDown(int key) override;
   void OnPopupKey(int key) override;
-  void OnRequestDone(int command, net::RequestResultPtr result) override;
+  void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(ui::Painter& painter, platform::Canvas& target) override;
   void OnCurrentChanged(bool active) override;
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/string_table.h"
+#include "resources/string_table.h"
 
 #ifndef KESTROVA_SOURCE_DATA_DIR
 #define KESTROVA_SOURCE_DATA_DIR "data"
@@ -17,9 +17,9 @@ TestDocument::TestDocument(const std::wstring& apiBaseUrl) {
   registry_->SetDword(app::kDistributionKey, L"iAgregatorID", kAgregatorId);
   registry_->SetDword(app::kDistributionKey, L"iLinkID", 0);
   document_ = std::make_unique<app::CKestrovaDoc>(*registry_, loop_, app::ApiBaseUrls{apiBaseUrl, apiBaseUrl, {}});
-  document_->clock = &clock_;
-  app::Strings().Load(KESTROVA_SOURCE_DATA_DIR);
-  app::Strings().SetLanguage(app::kLanguageEnglish);
+  document_->Network().clock = &clock_;
+  resources::Strings().Load(KESTROVA_SOURCE_DATA_DIR);
+  resources::Strings().SetLanguage(resources::kLanguageEnglish);
 }
 
 TestDocument::~TestDocument() = default;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/settings_store.h"
+#include "model/result_messages.h"
 #include "platform/registry.h"
 #include "platform/sdl_handles.h"
 
@@ -38,7 +39,7 @@ UiHarness::UiHarness(const std::filesystem::path& programDirectory, const Option
   appOptions.apiUrls = app::ApiBaseUrls{L"http://127.0.0.1:9", L"http://127.0.0.1:9", std::nullopt};
   app_ = std::make_unique<app::CKestrovaApp>(std::move(appOptions));
   started_ = app_->InitInstance() && app_->Frame() != nullptr && app_->Frame()->View() != nullptr;
-  app::Strings().SetLanguage(options.language);
+  resources::Strings().SetLanguage(options.language);
 }
 
 UiHarness::~UiHarness() = default;
@@ -106,15 +107,15 @@ void UiHarness::RunFor(std::chrono::milliseconds duration) {
   }
 }
 
-void UiHarness::SetBusy(bool busy) { View().WindowProc(platform::WM_NET_BUSY, busy ? 1 : 0, 0); }
+void UiHarness::SetBusy(bool busy) { View().WindowProc(model::WM_NET_BUSY, busy ? 1 : 0, 0); }
 
-void UiHarness::DeliverResult(int command, net::RequestResultPtr result) {
-  View().WindowProc(platform::WM_NET_RESULT, static_cast<platform::WPARAM>(command),
+void UiHarness::DeliverResult(int command, model::RequestResultPtr result) {
+  View().WindowProc(model::WM_NET_RESULT, static_cast<platform::WPARAM>(command),
                     reinterpret_cast<platform::LPARAM>(result.release()));
   Flush();
 }
 
-void UiHarness::NetDone() { View().WindowProc(platform::WM_NET_DONE, 0, 0); }
+void UiHarness::NetDone() { View().WindowProc(model::WM_NET_DONE, 0, 0); }
 
 platform::LRESULT UiHarness::SendFromWorkerThread(std::uint32_t message, platform::WPARAM wParam,
                                                   platform::LPARAM lParam) {
@@ -165,8 +166,8 @@ bool UiHarness::SavePng(const platform::Bitmap& picture, const std::filesystem::
   return IMG_SavePNG(rgb.get(), file.c_str()) == 0;
 }
 
-net::RequestResultPtr MakeResult(bool ok, std::wstring_view message) {
-  auto result = std::make_unique<net::RequestResult>();
+model::RequestResultPtr MakeResult(bool ok, std::wstring_view message) {
+  auto result = std::make_unique<model::RequestResult>();
   result->ok = ok ? 1 : 0;
   result->message.assign(message);
   return result;

@@ -20,10 +20,10 @@
 
 #include "app/kestrova_app.h"
 #include "app/kestrova_view.h"
-#include "app/string_table.h"
-#include "net/request_result.h"
+#include "model/request_result.h"
 #include "platform/bitmap.h"
 #include "platform/colour.h"
+#include "resources/string_table.h"
 #include "support/temp_dir.h"
 #include "ui/screen_manager.h"
 
@@ -32,7 +32,7 @@ namespace kestrova::test {
 class UiHarness {
  public:
   struct Options {
-    int language = app::kLanguageEnglish;
+    int language = resources::kLanguageEnglish;
     // Profile values written to the test registry before start-up.
     std::wstring login;
     std::wstring password;
@@ -86,7 +86,7 @@ class UiHarness {
 
   // The network notifications, sent on the user-interface thread.
   void SetBusy(bool busy);
-  void DeliverResult(int command, net::RequestResultPtr result);
+  void DeliverResult(int command, model::RequestResultPtr result);
   void NetDone();
   // The same path a worker takes: Send from another thread while the
   // user-interface thread runs its loop.
@@ -111,6 +111,6 @@ class UiHarness {
 };
 
 // A failed or successful request result, as an endpoint would hand it over.
-net::RequestResultPtr MakeResult(bool ok, std::wstring_view message = L"");
+model::RequestResultPtr MakeResult(bool ok, std::wstring_view message = L"");
 
 }  // namespace kestrova::test

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sdl_handles.h"
+#include "platform/argb_image.h"
 #include "ui_test_support.h"
 
 namespace kestrova::platform {
@@ -77,13 +77,13 @@ TEST(Canvas, BlendMixesByAlphaAndSkipsTransparentPixels) {
   Bitmap target(3, 1);
   Canvas canvas(target);
   canvas.Fill(target.Bounds(), Rgb(200, 200, 200));
-  SurfacePtr argb(SDL_CreateRGBSurfaceWithFormat(0, 3, 1, 32, SDL_PIXELFORMAT_ARGB8888));
-  ASSERT_TRUE(argb);
-  auto* p = static_cast<std::uint32_t*>(argb->pixels);
+  ArgbImage argb(3, 1);
+  ASSERT_FALSE(argb.Empty());
+  std::uint32_t* p = argb.Row(0);
   p[0] = 0x00FF0000U;  // transparent red
   p[1] = 0x80000000U;  // half black
   p[2] = 0xFF00FF00U;  // opaque green
-  canvas.Blend(argb.get(), 0, 0);
+  canvas.Blend(argb, 0, 0);
   EXPECT_EQ(FromRgb565(target.Pixel(0, 0)), FromRgb565(ToRgb565(Rgb(200, 200, 200))));
   const Colour half = FromRgb565(target.Pixel(1, 0));
   EXPECT_NEAR(half.r, 100, 6);

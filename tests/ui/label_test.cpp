@@ -143,7 +143,7 @@ TEST_F(LabelTest, WordWrappedBlocksAreCentredOrScrollVerticallyWhenTooTall) {
 TEST_F(LabelTest, ASoftKeyLabelWithAnEmptyTextLeavesItsPlaceBlank) {
   Bitmap bar(240, 320);
   Canvas canvas(bar);
-  ui::DrawSoftKeyBar(Painter(), canvas, 105, app::StringTable::kNoText, 2);
+  ui::DrawSoftKeyBar(Painter(), canvas, 105, resources::StringTable::kNoText, 2);
   const auto& image = Painter().Image(ui::kImageBottomLine);
   const int y0 = 320 - image.height;
   auto inkIn = [&](int left, int right) {

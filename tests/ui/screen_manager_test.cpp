@@ -1,5 +1,6 @@
 // The screen manager: the screen-change rule, painting (backgrounds, the
 // keyboard icon, pop-ups, the overlay), network results and activation.
+#include "model/result_messages.h"
 #include "ui/screen_manager.h"
 
 #include <gtest/gtest.h>
@@ -138,8 +139,8 @@ TEST_F(ScreenManagerTest, AFailedResultReachesTheCurrentScreenWhichShowsItsMessa
   EXPECT_TRUE(list.PopupShown());
   EXPECT_FALSE(list.PopupHasButtons());
   EXPECT_EQ(list.PopupText(), L"The server says no");
-  EXPECT_EQ(list.PopupTitle(), app::Strings().Get(ui::kPopupErrorTitle));
-  ui_.View().WindowProc(platform::WM_NET_RESULT, 18, 0);  // no result at all
+  EXPECT_EQ(list.PopupTitle(), resources::Strings().Get(ui::kPopupErrorTitle));
+  ui_.View().WindowProc(model::WM_NET_RESULT, 18, 0);  // no result at all
   EXPECT_EQ(list.results, (std::vector<int>{17, 18}));
   // Without a current screen the result is simply freed.
   ui::ScreenManager empty;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/skin_archive.h"
 #include "platform/text.h"
+#include "resources/skin_archive.h"
 #include "support/sample_screens.h"
 #include "support/ui_harness.h"
 #include "ui/bars.h"
@@ -21,12 +21,11 @@ namespace {
 using platform::Rgb;
 using platform::ToRgb565;
 
-platform::SurfacePtr Argb(std::initializer_list<std::uint32_t> pixels) {
-  platform::SurfacePtr s(
-      SDL_CreateRGBSurfaceWithFormat(0, static_cast<int>(pixels.size()), 1, 32, SDL_PIXELFORMAT_ARGB8888));
-  auto* p = static_cast<std::uint32_t*>(s->pixels);
+platform::ArgbImage Argb(std::initializer_list<std::uint32_t> pixels) {
+  platform::ArgbImage image(static_cast<int>(pixels.size()), 1);
+  std::uint32_t* p = image.Row(0);
   for (const auto v : pixels) *p++ = v;
-  return s;
+  return image;
 }
 
 TEST(SkinImages, AllFiftyFourLoadFromTheBuiltArchiveWithTheirSizes) {
@@ -42,8 +41,8 @@ TEST(SkinImages, AllFiftyFourLoadFromTheBuiltArchiveWithTheirSizes) {
   EXPECT_EQ(painter.Image(ui::kImageTopLine).width, 240);
   EXPECT_EQ(painter.Image(ui::kImageTopLine).height, 32);
   EXPECT_EQ(painter.Image(ui::kImageWaiterFirst + 11).width, 40);
-  EXPECT_TRUE(painter.Image(ui::kImageOverlayer).image);   // blended on every draw
-  EXPECT_FALSE(painter.Image(ui::kImageTopLine).image);    // only the bitmap is kept
+  EXPECT_FALSE(painter.Image(ui::kImageOverlayer).image.Empty());   // blended on every draw
+  EXPECT_TRUE(painter.Image(ui::kImageTopLine).image.Empty());    // only the bitmap is kept
   EXPECT_FALSE(painter.Image(-1).Loaded());
   EXPECT_FALSE(painter.Image(54).Loaded());
   EXPECT_EQ(ui::SkinFileName(L"mainpics\\bg_top_line.png"), L"bg_top_line.png");
@@ -53,7 +52,7 @@ TEST(SkinImages, AllFiftyFourLoadFromTheBuiltArchiveWithTheirSizes) {
 TEST(SkinImages, ColourKeyedImagesTurnMostlyTransparentPixelsIntoTheKeyAndKeepOthersWhole) {
   const std::uint16_t key = ToRgb565(ui::kKeyColour);
   const auto keyed = ui::ComposeOverKey(
-      Argb({0x00FF0000U, 0x7FFF0000U, 0x80FF0000U, 0xFF7D7D7DU, 0xFF7F7E7FU}).get(), true);
+      Argb({0x00FF0000U, 0x7FFF0000U, 0x80FF0000U, 0xFF7D7D7DU, 0xFF7F7E7FU}), true);
   ASSERT_FALSE(keyed.Empty());
   EXPECT_EQ(keyed.Pixel(0, 0), key);                       // transparent
   EXPECT_EQ(keyed.Pixel(1, 0), key);                       // mostly transparent edge: no grey fringe
@@ -61,7 +60,7 @@ TEST(SkinImages, ColourKeyedImagesTurnMostlyTransparentPixelsIntoTheKeyAndKeepOt
   EXPECT_NE(keyed.Pixel(3, 0), key);  // an opaque pixel of the key colour does not become a hole
   EXPECT_NE(keyed.Pixel(4, 0), key);  // nor one that only rounds to it
   // Opaque images are composed over the key colour as they are.
-  const auto opaque = ui::ComposeOverKey(Argb({0x00FF0000U, 0xFF00FF00U}).get(), false);
+  const auto opaque = ui::ComposeOverKey(Argb({0x00FF0000U, 0xFF00FF00U}), false);
   EXPECT_EQ(opaque.Pixel(0, 0), key);
   EXPECT_EQ(opaque.Pixel(1, 0), ToRgb565(Rgb(0, 255, 0)));
 }
@@ -80,7 +79,7 @@ TEST(SkinImages, WithoutAnyImageEveryDrawingOperationStillWorks) {
   UiHarness ui(kBinDir);
   ASSERT_TRUE(ui.Started());
   ui::Painter& painter = ui.GetPainter();
-  painter.LoadImages(app::SkinArchive{});  // nothing could be decoded
+  painter.LoadImages(resources::SkinArchive{});  // nothing could be decoded
   platform::Bitmap target(240, 320);
   platform::Canvas canvas(target);
   canvas.Fill(target.Bounds(), Rgb(0, 0, 0));

@@ -1,6 +1,7 @@
 // The view's busy mode with the waiter, its timers and tickers, the network
 // notifications and the player hooks.
 #include "app/kestrova_view.h"
+#include "model/result_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -86,16 +87,16 @@ TEST_F(ViewTest, TheWaiterCyclesTwelveFramesAndDisappearsAtOnce) {
 
 TEST_F(ViewTest, TheBusyNotificationsArriveFromAWorkerThread) {
   auto& list = ShowList(NumberedItems(4));
-  ui_.SendFromWorkerThread(platform::WM_NET_BUSY, 1, 0);
+  ui_.SendFromWorkerThread(model::WM_NET_BUSY, 1, 0);
   EXPECT_TRUE(ui_.View().Busy());
   auto result = MakeResult(false, L"No connection");
-  ui_.SendFromWorkerThread(platform::WM_NET_RESULT, 12, reinterpret_cast<platform::LPARAM>(result.release()));
-  ui_.SendFromWorkerThread(platform::WM_NET_BUSY, 0, 0);
+  ui_.SendFromWorkerThread(model::WM_NET_RESULT, 12, reinterpret_cast<platform::LPARAM>(result.release()));
+  ui_.SendFromWorkerThread(model::WM_NET_BUSY, 0, 0);
   EXPECT_FALSE(ui_.View().Busy());
   EXPECT_EQ(list.results, std::vector<int>{12});
   EXPECT_TRUE(list.PopupShown());
   const int paints = ui_.PaintCount();
-  ui_.SendFromWorkerThread(platform::WM_NET_DONE, 0, 0);
+  ui_.SendFromWorkerThread(model::WM_NET_DONE, 0, 0);
   EXPECT_GT(ui_.PaintCount(), paints);
 }
 

@@ -8,11 +8,11 @@
 #include <set>
 #include <sstream>
 
-#include "app/string_table.h"
 #include "platform/utf8.h"
+#include "resources/string_table.h"
 #include "support/temp_dir.h"
 
-namespace kestrova::app {
+namespace kestrova::resources {
 namespace {
 
 const std::filesystem::path kDataDir = KESTROVA_SOURCE_DATA_DIR;
@@ -87,4 +87,4 @@ TEST(LanguageFiles, HaveTheSameIdsAndPlaceholdersAndATextForEveryUsedId) {
 }
 
 }  // namespace
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

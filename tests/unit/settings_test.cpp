@@ -26,10 +26,10 @@ TEST(Settings, AFirstRunAfterInstallationGetsEveryProfileDefault) {
   TempDir dir;
   Registry registry(dir / "r.reg");
   WriteDistribution(registry, 0);
-  SettingsFields fields;
+  model::SettingsFields fields;
   ASSERT_TRUE(ReadSettings(registry, kUrls, fields));
 
-  SettingsFields expected;
+  model::SettingsFields expected;
   expected.affiliateId = 11;
   expected.friendId = 12;
   expected.agregatorId = 13;
@@ -43,14 +43,14 @@ TEST(Settings, LinkIdOneSelectsTheAlternateUrlAndEveryOtherValueThePrimary) {
     TempDir dir;
     Registry registry(dir / "r.reg");
     WriteDistribution(registry, static_cast<std::uint32_t>(link));
-    SettingsFields fields;
+    model::SettingsFields fields;
     ASSERT_TRUE(ReadSettings(registry, kUrls, fields));
     EXPECT_EQ(fields.apiBaseUrl, link == 1 ? L"http://alternate.test" : L"http://primary.test") << link;
   }
   TempDir dir;
   Registry registry(dir / "r.reg");
   WriteDistribution(registry, 1);
-  SettingsFields fields;
+  model::SettingsFields fields;
   ApiBaseUrls overridden = kUrls;
   overridden.overrideUrl = L"http://127.0.0.1:39999";
   ASSERT_TRUE(ReadSettings(registry, overridden, fields));
@@ -64,7 +64,7 @@ TEST(Settings, AMissingOrWrongSizedDistributionValueFailsButTheProfileIsStillRea
     WriteDistribution(registry, 0);
     registry.SetString(kProfileKey, L"strLogin", L"kept");
     damage(registry);
-    SettingsFields fields;
+    model::SettingsFields fields;
     EXPECT_FALSE(ReadSettings(registry, kUrls, fields));
     EXPECT_EQ(fields.login, L"kept");
     EXPECT_EQ(fields.apiBaseUrl, L"http://primary.test");
@@ -77,7 +77,7 @@ TEST(Settings, AMissingOrWrongSizedDistributionValueFailsButTheProfileIsStillRea
 
 TEST(Settings, TheProfileRoundTripsThroughTheRegistryFile) {
   TempDir dir;
-  SettingsFields written;
+  model::SettingsFields written;
   written.languageId = 4;
   written.countryCode = L"es";
   written.countryName = L"Espa\u00f1a";
@@ -94,7 +94,7 @@ TEST(Settings, TheProfileRoundTripsThroughTheRegistryFile) {
     ASSERT_TRUE(WriteSettings(registry, written));
   }
   Registry registry(dir / "r.reg");
-  SettingsFields read;
+  model::SettingsFields read;
   ASSERT_TRUE(ReadSettings(registry, kUrls, read));
   read.affiliateId = written.affiliateId;
   read.friendId = written.friendId;
@@ -141,14 +141,14 @@ TEST_F(DocumentSettings, AQualitySavedAtOnceSurvivesWhileOtherChoicesWaitForExit
   document.settings.countryCode = L"ru";  // chosen afterwards: lost on power loss
   {
     Registry afterPowerLoss(file);
-    SettingsFields fields;
+    model::SettingsFields fields;
     ASSERT_TRUE(ReadSettings(afterPowerLoss, kUrls, fields));
     EXPECT_EQ(fields.qualityId, 4);
     EXPECT_EQ(fields.countryCode, L"");
   }
 
   document.SaveSettings();  // the exit sequence
-  SettingsFields fields;
+  model::SettingsFields fields;
   ASSERT_TRUE(ReadSettings(Registry(file), kUrls, fields));
   EXPECT_EQ(fields.countryCode, L"ru");
   EXPECT_EQ(fields.languageId, 2);

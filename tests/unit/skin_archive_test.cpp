@@ -1,10 +1,10 @@
-#include "app/skin_archive.h"
+#include "resources/skin_archive.h"
 
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
 
-namespace kestrova::app {
+namespace kestrova::resources {
 namespace {
 
 std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
@@ -92,4 +92,4 @@ TEST(SkinArchive, LoadReadsAFileAndReportsOneThatCannotBeOpened) {
 }
 
 }  // namespace
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

@@ -1,12 +1,12 @@
-#include "app/string_table.h"
+#include "resources/string_table.h"
 
 #include <gtest/gtest.h>
 
-#include "app/format_text.h"
-#include "net/answer_text.h"
+#include "resources/answer_text.h"
+#include "resources/format_text.h"
 #include "support/temp_dir.h"
 
-namespace kestrova::app {
+namespace kestrova::resources {
 namespace {
 
 using test::TempDir;
@@ -58,12 +58,12 @@ TEST(StringTable, TextsKeepEveryLetterOfAllFourLanguages) {
 }
 
 TEST(StringTable, AnswerTextDecodesUtf8StraightToWideText) {
-  EXPECT_EQ(net::AnswerText(static_cast<const char*>(nullptr)), L"");
-  EXPECT_EQ(net::AnswerText("ni\xC3\xB1o \xE2\x82\xAC \xF0\x9F\x93\xBA"), L"ni\u00f1o \u20ac \U0001F4FA");
-  EXPECT_EQ(net::AnswerText("overlong \xC0\xAF"), L"");
-  EXPECT_EQ(net::AnswerText("surrogate \xED\xA0\x80"), L"");
-  EXPECT_EQ(net::AnswerText("cut \xE2\x82"), L"");
-  EXPECT_EQ(net::AnswerText(std::string_view("stops\0here", 10)), L"stops");
+  EXPECT_EQ(resources::AnswerText(static_cast<const char*>(nullptr)), L"");
+  EXPECT_EQ(resources::AnswerText("ni\xC3\xB1o \xE2\x82\xAC \xF0\x9F\x93\xBA"), L"ni\u00f1o \u20ac \U0001F4FA");
+  EXPECT_EQ(resources::AnswerText("overlong \xC0\xAF"), L"");
+  EXPECT_EQ(resources::AnswerText("surrogate \xED\xA0\x80"), L"");
+  EXPECT_EQ(resources::AnswerText("cut \xE2\x82"), L"");
+  EXPECT_EQ(resources::AnswerText(std::string_view("stops\0here", 10)), L"stops");
 }
 
 class LoadedTable : public ::testing::Test {
@@ -141,4 +141,4 @@ TEST(StringTable, FormatNumberFillsThePlaceholderAndNothingElse) {
 }
 
 }  // namespace
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

@@ -1,4 +1,4 @@
-#include "app/skin_archive.h"
+#include "resources/skin_archive.h"
 
 #include <cstring>
 #include <fstream>
@@ -7,7 +7,7 @@
 
 #include "platform/utf8.h"
 
-namespace kestrova::app {
+namespace kestrova::resources {
 
 namespace {
 
@@ -114,4 +114,4 @@ std::string BuildSkinArchive(const std::vector<SkinArchiveFile>& files) {
   return out;
 }
 
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

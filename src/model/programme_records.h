@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "net/record_list.h"
+#include "model/record_list.h"
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 struct ProgrammeBlock;
 
@@ -69,4 +69,4 @@ struct ProgrammeDay {
   RecordList<ProgrammeBlock> blocks;
 };
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model

@@ -1,6 +1,6 @@
-#include "app/format_text.h"
+#include "resources/format_text.h"
 
-namespace kestrova::app {
+namespace kestrova::resources {
 
 std::wstring FormatText(std::wstring_view format, std::initializer_list<std::wstring_view> arguments) {
   std::wstring out;
@@ -24,4 +24,4 @@ std::wstring FormatText(std::wstring_view format, std::initializer_list<std::wst
   return out;
 }
 
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "net/programme_records.h"
-#include "net/record_list.h"
-#include "platform/sdl_handles.h"
+#include "model/programme_records.h"
+#include "model/record_list.h"
+#include "platform/argb_image.h"
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 // A channel or a sub-folder of the channel catalogue.
 struct CatalogueItem {
@@ -32,7 +32,7 @@ struct CatalogueItem {
   int haveVideo = 0;             // attribute "have_video"
   int noLogo = 0;                // 1 on the special entries: no logo is fetched
   int reloadEntry = 0;           // 1 on entry 10001
-  platform::SurfacePtr logoImage;  // the decoded logo, or none
+  platform::ArgbImage logoImage;  // the decoded logo; empty when there is none
   RecordList<ProgrammeDay> programmeDays;
 };
 
@@ -71,4 +71,4 @@ struct FolderNode {
   void ClearEntries();
 };
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model

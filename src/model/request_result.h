@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 struct RequestResult {
   int ok = 0;          // 1 when the endpoint achieved its purpose
@@ -16,4 +16,4 @@ struct RequestResult {
 
 using RequestResultPtr = std::unique_ptr<RequestResult>;
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model

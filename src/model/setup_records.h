@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 struct CountryRecord {
   std::wstring code;  // attribute "code"
@@ -38,4 +38,4 @@ struct ShortNumberRecord {
   std::wstring prefix;  // attribute "prefix"; the payment text starts with it
 };
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model

@@ -1,10 +1,10 @@
-#include "net/answer_text.h"
+#include "resources/answer_text.h"
 
 #include <cstring>
 
 #include "platform/utf8.h"
 
-namespace kestrova::net {
+namespace kestrova::resources {
 
 std::wstring AnswerText(const char* utf8) {
   if (utf8 == nullptr) return {};
@@ -17,4 +17,4 @@ std::wstring AnswerText(std::string_view utf8) {
   return platform::DecodeUtf8(utf8).value_or(std::wstring());
 }
 
-}  // namespace kestrova::net
+}  // namespace kestrova::resources

@@ -1,12 +1,12 @@
-#include "app/string_table.h"
+#include "resources/string_table.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "app/format_text.h"
-#include "net/answer_text.h"
+#include "resources/answer_text.h"
+#include "resources/format_text.h"
 
-namespace kestrova::app {
+namespace kestrova::resources {
 
 namespace {
 
@@ -43,7 +43,7 @@ std::vector<std::wstring> StringTable::ParseLanguageFile(std::string_view fileTe
     // Lines are read whole, however long, so that no later id shifts; the
     // line feed and a carriage return before it are not part of the text.
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    texts.push_back(ReplaceBraceGroups(net::AnswerText(line)));
+    texts.push_back(ReplaceBraceGroups(resources::AnswerText(line)));
   }
   return texts;
 }
@@ -109,4 +109,4 @@ StringTable& Strings() {
   return table;
 }
 
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kestrova::app {
+namespace kestrova::resources {
 
 class SkinArchive {
  public:
@@ -48,4 +48,4 @@ struct SkinArchiveFile {
 };
 std::string BuildSkinArchive(const std::vector<SkinArchiveFile>& files);
 
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova::net {
+namespace kestrova::resources {
 
 // The wide text of a zero-terminated UTF-8 text; "" for a null pointer or
 // for text that is not valid UTF-8. Every letter survives, Latin, Cyrillic
@@ -12,4 +12,4 @@ namespace kestrova::net {
 std::wstring AnswerText(const char* utf8);
 std::wstring AnswerText(std::string_view utf8);
 
-}  // namespace kestrova::net
+}  // namespace kestrova::resources

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "net/record_list.h"
+#include "model/record_list.h"
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 struct HelpTextRecord {
   int id = 0;            // attribute "id"
@@ -25,4 +25,4 @@ struct MessageRecord {
   std::wstring text;    // attribute "text"
 };
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model

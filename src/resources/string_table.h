@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kestrova::app {
+namespace kestrova::resources {
 
 // Language indexes.
 constexpr int kLanguageEnglish = 1;
@@ -56,4 +56,4 @@ class StringTable {
 // The process-wide string table, constructed on first use.
 StringTable& Strings();
 
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova::app {
+namespace kestrova::resources {
 
 std::wstring FormatText(std::wstring_view format, std::initializer_list<std::wstring_view> arguments);
 
-}  // namespace kestrova::app
+}  // namespace kestrova::resources

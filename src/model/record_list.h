@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 template <typename Record>
 using RecordList = std::vector<std::unique_ptr<Record>>;
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model

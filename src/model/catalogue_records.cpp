@@ -1,6 +1,6 @@
-#include "net/catalogue_records.h"
+#include "model/catalogue_records.h"
 
-namespace kestrova::net {
+namespace kestrova::model {
 
 std::unique_ptr<FolderNode> FolderNode::MakeRoot() {
   auto root = std::make_unique<FolderNode>();
@@ -23,4 +23,4 @@ void FolderNode::ClearEntries() {
   entries.clear();
 }
 
-}  // namespace kestrova::net
+}  // namespace kestrova::model
