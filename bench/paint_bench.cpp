@@ -37,24 +37,11 @@ namespace {
 
 constexpr int kListScreen = 9;
 
-std::vector<SampleItem> EightRows() {
-  return {
-      {L"Kestrova News", 19, -1, L"24/7"},
-      {L"Morning Show with a title too long for its row", 19, -1, L""},
-      {L"Documentary", 19, 20, L""},
-      {L"Sports Live", 19, -1, L"HD"},
-      {L"Movies", 13, -1, L"12"},
-      {L"Music", 19, -1, L""},
-      {L"Kids", 19, -1, L""},
-      {L"Science", 19, -1, L""},
-  };
-}
-
 UiHarness& Harness() {
   static UiHarness harness(KESTROVA_BIN_DIR);
   static bool shown = false;
   if (!shown) {
-    harness.Install<SampleListScreen>(kListScreen, EightRows());
+    harness.Install<SampleListScreen>(kListScreen, SampleChannelRows(8));
     harness.Show(kListScreen);
     harness.Press(0x28);  // focus the long row: it scrolls as a ticker
     shown = true;

@@ -1,6 +1,7 @@
 #include "civil_time.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 
 namespace kestrova::server {
@@ -8,33 +9,23 @@ namespace {
 
 constexpr int kFirstYear = 2020;
 constexpr int kLastYear = 2099;
-constexpr int kMonthsPerYear = 12;
-constexpr int kDaysPerEra = 146097;
-constexpr int kYearsPerEra = 400;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-constexpr int DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2 ? 1 : 0;
-  const int era = (y >= 0 ? y : y - (kYearsPerEra - 1)) / kYearsPerEra;
-  const int yoe = y - era * kYearsPerEra;
-  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * kDaysPerEra + doe - 719468;
+namespace chrono = std::chrono;
+
+// Days since 1970-01-01 of a calendar date (the date must be valid).
+int DaysFromCivil(int year, int month, int day) {
+  const chrono::sys_days days = chrono::year{year} / chrono::month{static_cast<unsigned>(month)} /
+                                chrono::day{static_cast<unsigned>(day)};
+  return static_cast<int>(days.time_since_epoch().count());
 }
 
-CivilDate CivilFromDays(int z) {
-  z += 719468;
-  const int era = (z >= 0 ? z : z - (kDaysPerEra - 1)) / kDaysPerEra;
-  const int doe = z - era * kDaysPerEra;
-  const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int mp = (5 * doy + 2) / 153;
-  const int d = doy - (153 * mp + 2) / 5 + 1;
-  const int m = mp + (mp < 10 ? 3 : -9);
-  return {yoe + era * kYearsPerEra + (m <= 2 ? 1 : 0), m, d};
+CivilDate CivilFromDays(int days) {
+  const chrono::year_month_day date{chrono::sys_days{chrono::days{days}}};
+  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day()))};
 }
 
-constexpr int kFirstDayFromEpoch = DaysFromCivil(kFirstYear, 1, 1);
+const int kFirstDayFromEpoch = DaysFromCivil(kFirstYear, 1, 1);
 
 std::optional<int> Digits(std::string_view text) {
   int value = 0;
@@ -49,14 +40,14 @@ std::optional<int> Digits(std::string_view text) {
 }  // namespace
 
 std::optional<int> DayNumber(const CivilDate& date) {
-  if (date.year < kFirstYear || date.year > kLastYear || date.month < 1 || date.month > kMonthsPerYear ||
-      date.day < 1 || date.day > 31) {
+  if (date.year < kFirstYear || date.year > kLastYear || date.month < 1 || date.month > 12 || date.day < 1 ||
+      date.day > 31) {
     return std::nullopt;
   }
-  const int days = DaysFromCivil(date.year, date.month, date.day);
-  const CivilDate back = CivilFromDays(days);
-  if (back.month != date.month || back.day != date.day) return std::nullopt;  // 31 April and the like
-  return days - kFirstDayFromEpoch;
+  const chrono::year_month_day ymd{chrono::year{date.year}, chrono::month{static_cast<unsigned>(date.month)},
+                                   chrono::day{static_cast<unsigned>(date.day)}};
+  if (!ymd.ok()) return std::nullopt;  // 31 April, 30 February, month 13 and the like
+  return DaysFromCivil(date.year, date.month, date.day) - kFirstDayFromEpoch;
 }
 
 CivilDate DateOfDay(int day_number) { return CivilFromDays(day_number + kFirstDayFromEpoch); }

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/file_descriptor.h"
+
 namespace kestrova::platform {
 
 namespace {
@@ -126,30 +128,16 @@ class TempFile {
   bool Create() {
     std::string name = (TempDirectory() / (std::string(kTempFilePrefix) + "XXXXXX")).string();
     // mkostemp creates the file with mode 0600.
-    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) return false;
+    fd_ = FileDescriptor(::mkostemp(name.data(), O_CLOEXEC));
+    if (!fd_.Valid()) return false;
     path_ = name;
     return true;
   }
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.Valid(); }
 
-  bool Write(const char* data, std::size_t size) {
-    while (size > 0) {
-      const ssize_t written = ::write(fd_, data, size);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return false;
-      data += written;
-      size -= static_cast<std::size_t>(written);
-    }
-    return true;
-  }
+  bool Write(const char* data, std::size_t size) { return WriteAll(fd_.Get(), std::string_view(data, size)); }
 
-  bool Close() {
-    if (fd_ < 0) return true;
-    const bool ok = ::close(fd_) == 0;
-    fd_ = -1;
-    return ok;
-  }
+  bool Close() { return fd_.Close(); }
 
   std::filesystem::path Keep() {
     kept_ = true;
@@ -157,7 +145,7 @@ class TempFile {
   }
 
  private:
-  int fd_ = -1;
+  FileDescriptor fd_;
   std::filesystem::path path_;
   bool kept_ = false;
 };

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/file_descriptor.h"
 #include "platform/utf8.h"
 
 namespace kestrova::platform {
@@ -156,19 +157,6 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
   return std::move(text).str();
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 bool ReplaceFileAtomically(const std::filesystem::path& file, const std::string& text) {
   std::error_code ec;
   const auto dir = file.parent_path();
@@ -178,10 +166,10 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, const std::string&
     ::chmod(dir.c_str(), 0700);
   }
   std::string tmpl = file.string() + ".XXXXXX";
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
+  FileDescriptor fd(::mkstemp(tmpl.data()));
+  if (!fd.Valid()) return false;
+  bool ok = ::fchmod(fd.Get(), 0600) == 0 && WriteAll(fd.Get(), text) && ::fsync(fd.Get()) == 0;
+  ok = fd.Close() && ok;
   if (ok) ok = std::rename(tmpl.c_str(), file.c_str()) == 0;
   if (!ok) ::unlink(tmpl.c_str());
   return ok;

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/file_descriptor.h"
 #include "platform/utf8.h"
 
 namespace kestrova::platform {
@@ -25,26 +26,6 @@ constexpr const char* kTempPattern = "XXXXXX";
 constexpr const char* kFilePrefix = "kestrova-";
 // Readable by the gateway's own user, which usually is not ours.
 constexpr mode_t kMessageFileMode = 0644;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { Close(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    return closed;
-  }
-
- private:
-  int fd_;
-};
 
 // Removes the file on the way out unless it was kept.
 class FileRemover {
@@ -69,17 +50,6 @@ bool IsPhoneNumber(std::wstring_view address) {
   if (address.empty()) return false;
   for (const wchar_t c : address) {
     if (c < L'0' || c > L'9') return false;
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += static_cast<std::size_t>(n);
   }
   return true;
 }

@@ -8,6 +8,11 @@
 // queue without dispatching (the exit sequence). Once the loop is closed a
 // Send returns 0 at once, so no sender can hang on a closed program; the loop
 // object itself must outlive every thread that may still post or send.
+//
+// Close and ForgetTarget answer pending sends with 0 without running the
+// handler. A message that hands over an owned object therefore has its
+// handler answer non-zero when it took the object, and the sender frees the
+// object on any other answer.
 #pragma once
 
 #include <SDL.h>
@@ -35,7 +40,8 @@ class UiLoop {
   UiLoop(const UiLoop&) = delete;
   UiLoop& operator=(const UiLoop&) = delete;
 
-  // Releases waiting senders with 0 and refuses further messages.
+  // Releases waiting senders with 0 (their handlers do not run) and refuses
+  // further messages.
   void Close();
 
   bool IsUiThread() const { return std::this_thread::get_id() == uiThread_; }

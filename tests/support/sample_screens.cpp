@@ -20,6 +20,24 @@ std::vector<SampleItem> NumberedItems(int count, std::wstring_view prefix) {
   return items;
 }
 
+std::vector<SampleItem> SampleChannelRows(std::size_t count) {
+  std::vector<SampleItem> items = {
+      {L"Kestrova News", 19, -1, L"24/7"},
+      {L"Morning Show with a title far too long for one row", 19, -1, L""},
+      {L"Documentary", 19, 20, L""},
+      {L"Sports Live", 19, -1, L"HD"},
+      {L"Movies", 13, -1, L"12"},
+      {L"Music", 19, -1, L""},
+      {L"Kids", 19, -1, L""},
+      {L"Science", 19, -1, L""},
+      {L"Travel", 19, -1, L""},
+      {L"Weather", 19, -1, L""},
+      {L"Cooking", 19, -1, L""},
+  };
+  items.resize(std::min(count, items.size()));
+  return items;
+}
+
 SampleListScreen::SampleListScreen(int id, std::vector<SampleItem> items) : ui::Screen(id, 8, true, 0) {
   Enter(std::move(items));
 }

@@ -23,6 +23,11 @@ struct SampleItem {
 // Items "Channel 1" ... "Channel n" with the TV icon.
 std::vector<SampleItem> NumberedItems(int count, std::wstring_view prefix = L"Channel ");
 
+// A channel list with badges, icons and one title far too long for its row
+// (it scrolls as a ticker when focused): the first `count` of eleven rows.
+// The screenshots and the paint benchmark show it.
+std::vector<SampleItem> SampleChannelRows(std::size_t count = 11);
+
 class SampleListScreen : public ui::Screen {
  public:
   static constexpr int kTitleString = 101;       // "Channels"

@@ -18,29 +18,12 @@ std::filesystem::path ScreenshotDir(const TempDir& fallback) {
   return dir != nullptr && *dir != '\0' ? std::filesystem::path(dir) : fallback.Path();
 }
 
-std::vector<SampleItem> ScreenshotItems() {
-  std::vector<SampleItem> items = {
-      {L"Kestrova News", 19, -1, L"24/7"},
-      {L"Morning Show with a title far too long for one row", 19, -1, L""},
-      {L"Documentary", 19, 20, L""},
-      {L"Sports Live", 19, -1, L"HD"},
-      {L"Movies", 13, -1, L"12"},
-      {L"Music", 19, -1, L""},
-      {L"Kids", 19, -1, L""},
-      {L"Science", 19, -1, L""},
-      {L"Travel", 19, -1, L""},
-      {L"Weather", 19, -1, L""},
-      {L"Cooking", 19, -1, L""},
-  };
-  return items;
-}
-
 TEST(Screenshots, ListScreenAndPopup) {
   TempDir temp;
   const auto dir = ScreenshotDir(temp);
   UiHarness ui(kBinDir);
   ASSERT_TRUE(ui.Started());
-  auto& list = ui.Install<SampleListScreen>(9, ScreenshotItems());
+  auto& list = ui.Install<SampleListScreen>(9, SampleChannelRows());
   ui.Show(9);
   ui.Press(platform::VK_DOWN);
   ui.Press(platform::VK_DOWN);
