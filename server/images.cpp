@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "bitmap_font.h"
 #include "platform/sdl_handles.h"
+#include "segment_encoder/card_font.h"
 
 namespace kestrova::server {
 namespace {
@@ -16,14 +16,21 @@ namespace {
 constexpr int kJpegQuality = 85;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kBlack = 0x000000;
-constexpr int kMaxLogoScale = 4;
 constexpr int kLogoMargin = 6;
 constexpr int kBorder = 2;
-constexpr int kNumberScale = 8;
+// Logo text: as large as fits, between these line heights.
+constexpr int kLogoLargestLine = 30;
+constexpr int kLogoSmallestLine = 9;
+// Preview titles: the client's list font, else its small one.
+constexpr int kTitleLine = 17;
+constexpr int kTitleSmallLine = 15;
+constexpr int kNumberLine = 60;
+constexpr int kPlatePadding = 6;
 constexpr int kTitleMargin = 6;
-constexpr int kTitleLineGap = 3;
 constexpr int kMaxTitleLines = 3;
 
+using encoder::CardFont;
+using encoder::TextMask;
 using platform::RwPtr;
 using platform::SurfacePtr;
 
@@ -113,9 +120,9 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, int weight_b, int total) {
 
 void Fill(SDL_Surface* surface, SDL_Rect rect, std::uint32_t rgb) { SDL_FillRect(surface, &rect, Map(surface, rgb)); }
 
-// Splits a title into lines that fit a width at a scale; nullopt when a word
-// alone is too wide or more lines than allowed are needed.
-std::optional<std::vector<std::string>> Wrap(std::string_view text, int width, int scale) {
+// Splits a title into lines that fit a width; nullopt when a word alone is
+// too wide or more lines than allowed are needed.
+std::optional<std::vector<std::string>> Wrap(const CardFont& font, std::string_view text, int width) {
   std::vector<std::string> lines;
   std::string line;
   std::size_t start = 0;
@@ -124,9 +131,9 @@ std::optional<std::vector<std::string>> Wrap(std::string_view text, int width, i
     const std::string word(text.substr(start, blank - start));
     start = blank + 1;
     if (word.empty()) continue;
-    if (TextWidth(word, scale) > width) return std::nullopt;
+    if (font.Width(word) > width) return std::nullopt;
     const std::string joined = line.empty() ? word : line + " " + word;
-    if (TextWidth(joined, scale) <= width) {
+    if (font.Width(joined) <= width) {
       line = joined;
     } else {
       lines.push_back(line);
@@ -136,6 +143,41 @@ std::optional<std::vector<std::string>> Wrap(std::string_view text, int width, i
   if (!line.empty()) lines.push_back(line);
   if (lines.size() > static_cast<std::size_t>(kMaxTitleLines)) return std::nullopt;
   return lines;
+}
+
+// Blends rendered text onto an RGB24 surface with its top left corner at
+// (x, y); clipped to the surface.
+void DrawMask(SDL_Surface* surface, int x, int y, const TextMask& mask, std::uint32_t rgb) {
+  if (SDL_LockSurface(surface) != 0) return;
+  const int colour[3] = {static_cast<int>((rgb >> 16) & 0xFFu), static_cast<int>((rgb >> 8) & 0xFFu),
+                         static_cast<int>(rgb & 0xFFu)};
+  for (int my = 0; my < mask.height; ++my) {
+    const int py = y + my;
+    if (py < 0 || py >= surface->h) continue;
+    auto* row = static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(py) * surface->pitch;
+    for (int mx = 0; mx < mask.width; ++mx) {
+      const int px = x + mx;
+      const int a = mask.At(mx, my);
+      if (px < 0 || px >= surface->w || a == 0) continue;
+      std::uint8_t* pixel = row + static_cast<std::ptrdiff_t>(px) * 3;  // R, G, B bytes
+      for (int c = 0; c < 3; ++c) pixel[c] = static_cast<std::uint8_t>((pixel[c] * (255 - a) + colour[c] * a) / 255);
+    }
+  }
+  SDL_UnlockSurface(surface);
+}
+
+// The logo's text in the largest font that fits across the logo.
+std::unique_ptr<CardFont> LogoFont(const std::string& text) {
+  const int room = kLogoWidth - 2 * kLogoMargin;
+  auto font = CardFont::Open(kLogoLargestLine);
+  if (!font) return nullptr;
+  const int width = font->Width(text);
+  int line = width <= room ? kLogoLargestLine : std::max(kLogoSmallestLine, kLogoLargestLine * room / std::max(width, 1));
+  for (; line > kLogoSmallestLine; --line) {
+    font = CardFont::Open(line);
+    if (!font || font->Width(text) <= room) break;
+  }
+  return font;
 }
 
 // A colour of its own for each seed, dark enough for white text.
@@ -151,13 +193,13 @@ std::optional<std::string> DrawLogoPng(const LogoDesign& design) {
   if (!surface) return std::nullopt;
   Fill(surface.get(), {0, 0, kLogoWidth, kLogoHeight}, Mix(design.colour, kWhite, 1, 2));
   Fill(surface.get(), {kBorder, kBorder, kLogoWidth - 2 * kBorder, kLogoHeight - 2 * kBorder}, design.colour);
-  const std::string text = FontText(design.text);
-  const int unit_width = std::max(TextWidth(text, 1), 1);
-  const int scale = std::clamp((kLogoWidth - 2 * kLogoMargin) / unit_width, 1, kMaxLogoScale);
-  const int x = (kLogoWidth - TextWidth(text, scale)) / 2;
-  const int y = (kLogoHeight - kGlyphHeight * scale) / 2;
-  DrawFontText(surface.get(), x + 1, y + 1, text, scale, kBlack);
-  DrawFontText(surface.get(), x, y, text, scale, kWhite);
+  if (const auto font = LogoFont(design.text)) {
+    const TextMask mask = font->Render(design.text);
+    const int x = (kLogoWidth - mask.width) / 2;
+    const int y = (kLogoHeight - mask.height) / 2;
+    DrawMask(surface.get(), x + 1, y + 1, mask, kBlack);
+    DrawMask(surface.get(), x, y, mask, kWhite);
+  }
   return Encode(surface.get(), Format::kPng);
 }
 
@@ -170,29 +212,31 @@ std::optional<std::string> DrawPreviewJpeg(std::string_view title, int number, i
   for (int y = 0; y < kPreviewHeight; ++y) {
     Fill(surface.get(), {0, y, kPreviewWidth, 1}, Mix(top, kBlack, y, 2 * kPreviewHeight));
   }
-  const std::string text = FontText(title);
   const int width = kPreviewWidth - 2 * kTitleMargin;
-  int scale = 2;
-  auto lines = Wrap(text, width, scale);
-  if (!lines) {
-    scale = 1;
-    lines = Wrap(text, width, scale);
+  auto font = CardFont::Open(kTitleLine);
+  std::optional<std::vector<std::string>> lines;
+  if (font) lines = Wrap(*font, title, width);
+  if (font && !lines) {
+    font = CardFont::Open(kTitleSmallLine);
+    if (font) lines = Wrap(*font, title, width);
   }
-  if (!lines) lines = std::vector<std::string>{text.substr(0, static_cast<std::size_t>(width / kGlyphAdvance))};
+  if (font && !lines) lines = std::vector<std::string>{std::string(title)};  // clipped at the edges
   int y = kTitleMargin;
-  for (const auto& line : *lines) {
-    DrawFontText(surface.get(), (kPreviewWidth - TextWidth(line, scale)) / 2, y, line, scale, kWhite);
-    y += (kGlyphHeight + kTitleLineGap) * scale;
+  for (const auto& line : lines.value_or(std::vector<std::string>{})) {
+    const TextMask mask = font->Render(line);
+    DrawMask(surface.get(), (kPreviewWidth - mask.width) / 2, y, mask, kWhite);
+    y += font->LineHeight();
   }
   // The picture number, large, on a white plate in the lower half.
-  const std::string digits = std::to_string(number);
-  const int number_width = TextWidth(digits, kNumberScale);
-  const int plate_w = number_width + 2 * kNumberScale;
-  const int plate_h = (kGlyphHeight + 2) * kNumberScale;
-  const int plate_x = (kPreviewWidth - plate_w) / 2;
-  const int plate_y = kPreviewHeight - plate_h - kTitleMargin;
-  Fill(surface.get(), {plate_x, plate_y, plate_w, plate_h}, kWhite);
-  DrawFontText(surface.get(), plate_x + kNumberScale, plate_y + kNumberScale, digits, kNumberScale, kBlack);
+  if (const auto numberFont = CardFont::Open(kNumberLine)) {
+    const TextMask digits = numberFont->Render(std::to_string(number));
+    const int plate_w = digits.width + 2 * kPlatePadding;
+    const int plate_h = digits.height;
+    const int plate_x = (kPreviewWidth - plate_w) / 2;
+    const int plate_y = kPreviewHeight - plate_h - kTitleMargin;
+    Fill(surface.get(), {plate_x, plate_y, plate_w, plate_h}, kWhite);
+    DrawMask(surface.get(), plate_x + kPlatePadding, plate_y, digits, kBlack);
+  }
   return Encode(surface.get(), Format::kJpeg);
 }
 

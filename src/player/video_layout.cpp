@@ -1,0 +1,66 @@
+#include "player/video_layout.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace kestrova::player {
+namespace {
+
+constexpr int kPortraitWidth = 240;
+constexpr int kPortraitHeight = 320;
+constexpr long long kOne = 65536;  // 1.0 in 16.16
+
+// Windowed, the picture leaves room for the interface around it; full screen
+// it takes the whole display.
+constexpr Rect kPortraitWindow{0, 34, 240, 230};
+constexpr Rect kPortraitFull{0, 0, 240, 320};
+constexpr Rect kLandscapeWindow{50, 30, 270, 150};
+constexpr Rect kLandscapeFull{0, 0, 320, 240};
+
+}  // namespace
+
+bool IsLandscape(int orientation) { return orientation == kOrientation90 || orientation == kOrientation270; }
+
+VideoLayout MakeLayout(int orientation, bool fullScreen, int frameWidth, int frameHeight) {
+  VideoLayout layout;
+  layout.orientation = orientation;
+  layout.fullScreen = fullScreen;
+  layout.frameWidth = frameWidth;
+  layout.frameHeight = frameHeight;
+  const bool landscape = IsLandscape(orientation);
+  layout.screenWidth = landscape ? kPortraitHeight : kPortraitWidth;
+  layout.screenHeight = landscape ? kPortraitWidth : kPortraitHeight;
+  layout.destination = landscape ? (fullScreen ? kLandscapeFull : kLandscapeWindow)
+                                 : (fullScreen ? kPortraitFull : kPortraitWindow);
+  layout.rotated = fullScreen;
+
+  // The rectangle's columns and rows: in landscape full screen the scaler
+  // writes it turned, its rows running along the display's width.
+  long long a = frameWidth * kOne;
+  long long b = frameHeight * kOne;
+  if (landscape != fullScreen) std::swap(a, b);
+  const int width = layout.destination.Width();
+  const int height = layout.destination.Height();
+  layout.scaleStep = static_cast<int>(std::max(a / width, b / height));
+
+  layout.sourceColumns = fullScreen ? frameHeight : frameWidth;
+  layout.sourceRows = fullScreen ? frameWidth : frameHeight;
+  const bool turnedExtent = landscape && fullScreen;
+  layout.extentColumns = turnedExtent ? height : width;
+  layout.extentRows = turnedExtent ? width : height;
+  return layout;
+}
+
+SurfaceRows SurfaceRowsFor(const VideoLayout& layout, int rowPitch, int pixelPitch) {
+  constexpr int kPixelBytes = 2;
+  int r = std::abs(rowPitch) >= std::abs(pixelPitch) ? rowPitch / kPixelBytes : pixelPitch / kPixelBytes;
+  if (!IsLandscape(layout.orientation)) r = -r;
+  SurfaceRows rows;
+  rows.rowStep = -static_cast<std::ptrdiff_t>(r);
+  rows.startOffset =
+      IsLandscape(layout.orientation) ? static_cast<std::ptrdiff_t>(layout.destination.Width() - 1) * r : 0;
+  return rows;
+}
+
+}  // namespace kestrova::player
