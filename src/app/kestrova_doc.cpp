@@ -1,12 +1,32 @@
 #include "app/kestrova_doc.h"
 
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "app/kestrova_view.h"
+#include "app/result_delivery.h"
+#include "net/http_transport.h"
 #include "platform/message_box.h"
+#include "ui/screen.h"
 
 namespace kestrova::app {
+
+namespace {
+// How often the end of the session looks whether the workers have finished.
+constexpr std::chrono::milliseconds kWorkerPoll{20};
+}  // namespace
 
 CKestrovaDoc::CKestrovaDoc(platform::Registry& registry, platform::UiLoop& loop, ApiBaseUrls urls)
     : registry_(registry), loop_(loop), urls_(std::move(urls)) {
   LoadSettings();
+}
+
+CKestrovaDoc::~CKestrovaDoc() {
+  network_.cancel = 1;
+  view_ = nullptr;
+  WaitForWorkers();
+  workers_.JoinAll();
 }
 
 void CKestrovaDoc::LoadSettings() {
@@ -20,6 +40,49 @@ void CKestrovaDoc::SaveSettings() {
   // A failed write is not reported to the user; the values stay pending in
   // the registry object and go out with the next successful save.
   WriteSettings(registry_, settings);
+}
+
+void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter, ui::CommandParameters parameters) {
+  NetworkTask task;
+  task.command = command;
+  task.screen = &requester;
+  task.screenKind = requester.Id();
+  task.waiter = waiter;
+  task.submittedAt = static_cast<std::int64_t>(network_.clock->Now());
+  task.parameters = std::move(parameters);
+  busy_.fetch_add(1);
+  WorkerHost host{loop_, relay_, Api(), busy_};
+  if (command == kCommandStreamSetup) {
+    workers_.Start([host, task = std::move(task), this]() mutable {
+      StreamSetupWorker(host, streamSetup_, std::move(task));
+    });
+  } else {
+    workers_.Start([host, task = std::move(task)]() mutable { NetworkWorker(host, std::move(task)); });
+  }
+}
+
+void CKestrovaDoc::WaitForWorkers() {
+  while (busy_.load() > 0) {
+    std::this_thread::sleep_for(kWorkerPoll);
+    loop_.DrainWithoutDispatch();
+  }
+}
+
+void CKestrovaDoc::ShutdownSession() {
+  network_.cancel = 1;
+  WaitForWorkers();
+  net::CloseKeptConnection(network_);
+  if (view_ != nullptr) view_->DeletePlayer();
+  SaveSettings();
+  FreeDataLists();
+  if (frame_ != nullptr) loop_.Post(frame_, platform::WM_CLOSE, 0, 0);
+}
+
+platform::LRESULT CKestrovaDoc::ViewRelay::WindowProc(std::uint32_t message, platform::WPARAM wParam,
+                                                     platform::LPARAM lParam) {
+  CKestrovaView* view = document_.view_;
+  if (view == nullptr) return 0;
+  return view->WindowProc(message, wParam, lParam);
 }
 
 }  // namespace kestrova::app

@@ -1,8 +1,12 @@
 // The single document: the data state (settings, session values, lists and
-// trees) and the network context of the session (cancel flag, kept
-// connection, limits, clock, time gap). Constructing it loads the settings.
+// trees), the network context of the session (cancel flag, kept connection,
+// limits, clock, time gap), the network workers with their busy counter,
+// and the orderly end of the session. Constructing it loads the settings.
 #pragma once
 
+#include <atomic>
+
+#include "app/network_worker.h"
 #include "app/settings_store.h"
 #include "model/data_state.h"
 #include "net/api_context.h"
@@ -21,26 +25,60 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   // reinstall message and posts the quit request with exit code -1, and
   // construction completes all the same.
   CKestrovaDoc(platform::Registry& registry, platform::UiLoop& loop, ApiBaseUrls urls);
+  // Cancels the session and waits for every worker.
+  ~CKestrovaDoc();
   CKestrovaDoc(const CKestrovaDoc&) = delete;
   CKestrovaDoc& operator=(const CKestrovaDoc&) = delete;
 
   void LoadSettings();
-  void SaveSettings();
+  void SaveSettings() override;
 
+  // The view that receives the workers' messages; set by its initial update
+  // and cleared when it goes, both on the user-interface thread.
   void SetView(CKestrovaView* view) { view_ = view; }
   CKestrovaView* View() const { return view_; }
+  // The frame window that the end of the session closes.
+  void SetFrame(platform::MessageTarget* frame) { frame_ = frame; }
 
   model::DataState& Data() override { return *this; }
   net::NetworkContext& Network() { return network_; }
   // The handle the endpoints run with.
   net::ApiContext Api() { return {*this, network_}; }
 
+  void SubmitRequest(int command, ui::Screen& requester, bool waiter, ui::CommandParameters parameters) override;
+  void ShutdownSession() override;
+  // Workers started and not yet finished.
+  int BusyCount() const { return busy_.load(); }
+
  private:
+  // The workers send to this target rather than to the view itself: it lives
+  // as long as the document (longer than every worker) and hands each
+  // message to the view while there is one. Without a view a result is not
+  // taken, so its worker frees it.
+  class ViewRelay final : public platform::MessageTarget {
+   public:
+    explicit ViewRelay(CKestrovaDoc& document) : document_(document) {}
+    platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) override;
+
+   private:
+    CKestrovaDoc& document_;
+  };
+
+  // Until no worker is left: handles the messages the workers send, so none
+  // stays blocked, and drops everything else that waits in the queue.
+  void WaitForWorkers();
+
   platform::Registry& registry_;
   platform::UiLoop& loop_;
   ApiBaseUrls urls_;
   net::NetworkContext network_;
-  CKestrovaView* view_ = nullptr;  // set by the view's initial update
+  CKestrovaView* view_ = nullptr;
+  platform::MessageTarget* frame_ = nullptr;
+  ViewRelay relay_{*this};
+  std::atomic<int> busy_{0};
+  StreamSetupState streamSetup_;
+  // Last member: its threads end before anything they use goes.
+  WorkerThreads workers_;
 };
 
 }  // namespace kestrova::app

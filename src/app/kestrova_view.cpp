@@ -1,10 +1,10 @@
 #include "app/kestrova_view.h"
 
-#include "model/result_messages.h"
-
 #include <algorithm>
 
 #include "app/kestrova_doc.h"
+#include "app/result_delivery.h"
+#include "model/result_messages.h"
 #include "model/request_result.h"
 #include "ui/skin_image_table.h"
 
@@ -184,6 +184,16 @@ void CKestrovaView::OnNetResult(int command, platform::LPARAM result) {
   screenManager_.RequestDone(command, std::move(owned));
 }
 
+platform::LRESULT CKestrovaView::OnNetDeliver(platform::LPARAM lParam) {
+  // Taken over in every case: handed to the screen that asked, or freed
+  // here when the user has left that screen.
+  std::unique_ptr<ResultDelivery> delivery(reinterpret_cast<ResultDelivery*>(lParam));
+  if (delivery && screenManager_.Current() == delivery->requester) {
+    screenManager_.RequestDone(delivery->command, std::move(delivery->result));
+  }
+  return model::kResultTaken;
+}
+
 void CKestrovaView::OnSettingChange(platform::WPARAM wParam) {
   if (player_ && wParam == platform::SETTINGCHANGE_RESET && player_->PausedForLostSurface()) {
     player_->RecreateVideoAndResume();
@@ -209,6 +219,7 @@ platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPA
     case model::WM_NET_RESULT:
       OnNetResult(static_cast<int>(wParam), lParam);
       return model::kResultTaken;
+    case WM_NET_DELIVER: return OnNetDeliver(lParam);
     case model::WM_NET_BUSY: OnNetBusy(wParam != 0); return 0;
     case model::WM_NET_DONE: InvalidateAndUpdate(); return 0;
     default: return 0;

@@ -105,6 +105,7 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   void StepWaiter();
   void OnNetBusy(bool busy);
   void OnNetResult(int command, platform::LPARAM result);
+  platform::LRESULT OnNetDeliver(platform::LPARAM lParam);
   void OnKeyDown(std::uint32_t key);
   void OnKeyUp(std::uint32_t key);
   void SoftKey(std::uint32_t key);

@@ -24,6 +24,7 @@ int CMainFrame::OnCreate() {
   window_ = platform::Window::Create(loop_, windowOptions_, this);
   if (!window_) return -1;
   view_ = std::make_unique<CKestrovaView>(loop_, *window_, document_);
+  document_.SetFrame(this);
 
   window_->BringToFront();
 

@@ -28,6 +28,9 @@ void DataState::FreeDataLists() {
   ResetChannelTree();
   videoRoot = MakeVideoRoot();
   detachedVideos.clear();
+  nowNextEntries.clear();
+  videoDetail.reset();
+  previews = {};
 }
 
 }  // namespace kestrova::model

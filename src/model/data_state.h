@@ -8,6 +8,7 @@
 
 #include "model/catalogue_records.h"
 #include "model/help_records.h"
+#include "model/preview_sequence.h"
 #include "model/programme_records.h"
 #include "model/record_list.h"
 #include "model/settings_fields.h"
@@ -64,6 +65,13 @@ class DataState {
   std::unique_ptr<ProgrammeElement> videoRoot = MakeVideoRoot();
   // Videos taken out of the favourites folder while a screen still shows them.
   RecordList<ProgrammeElement> detachedVideos;
+  // The entries of the programme now on air or coming next for the channel
+  // being watched, and the details of one video as the video answer gave
+  // them.
+  RecordList<ProgrammeElement> nowNextEntries;
+  std::unique_ptr<ProgrammeElement> videoDetail;
+  // The preview pictures of the details screen, one more per request.
+  PreviewSequence previews;
 
   // A fresh root level "ROOT" that is both root and current level.
   void ResetChannelTree();

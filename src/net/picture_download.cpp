@@ -51,7 +51,7 @@ void FetchFolderLogos(NetworkContext& network, model::FolderNode& folder) {
   }
 }
 
-void FetchNextPreview(NetworkContext& network, PreviewSequence& sequence) {
+void FetchNextPreview(NetworkContext& network, model::PreviewSequence& sequence) {
   if (sequence.video == nullptr) return;
   const int number = static_cast<int>(sequence.pictures.size()) + 1;
   const std::wstring url = sequence.video->previewLink + FormatRequest(kPreviewNumberFormat, {number});

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/catalogue_records.h"
+#include "model/preview_sequence.h"
 #include "model/programme_records.h"
 #include "net/network_context.h"
 #include "platform/argb_image.h"
@@ -19,14 +20,6 @@ namespace kestrova::net {
 // A logo announced as larger than this is not fetched: the size comes from
 // the server and is allocated before the download.
 inline constexpr std::size_t kMaxLogoBytes = std::size_t{32} * 1024 * 1024;
-
-// The preview pictures of one video, in download order; an entry is empty
-// when its download or decoding failed, so later pictures keep their
-// numbers.
-struct PreviewSequence {
-  const model::ProgrammeElement* video = nullptr;  // its preview link is the base URL; not owning
-  std::vector<platform::ArgbImage> pictures;
-};
 
 // Downloads and decodes the item's logo into its logo image. A failed or
 // refused download leaves the item without a logo; nothing is reported.
@@ -38,7 +31,7 @@ void FetchFolderLogos(NetworkContext& network, model::FolderNode& folder);
 
 // Downloads the next numbered picture (number = pictures held + 1) and
 // appends it, also when it is none. Without a video nothing happens.
-void FetchNextPreview(NetworkContext& network, PreviewSequence& sequence);
+void FetchNextPreview(NetworkContext& network, model::PreviewSequence& sequence);
 
 // The decoded picture at the URL; empty when there is none.
 platform::ArgbImage FetchPreviewImage(NetworkContext& network, std::wstring_view url);

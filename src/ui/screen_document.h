@@ -1,15 +1,50 @@
 // What the screens may ask of the document: its data state, to read what
-// the answers filled in and to keep the user's choices. The document type
-// itself stays out of sight of the screens.
+// the answers filled in and to keep the user's choices; numbered network
+// commands; saving the settings; and the end of the session. The document
+// type itself stays out of sight of the screens.
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 #include "model/data_state.h"
 
 namespace kestrova::ui {
 
+class Screen;
+
+// The values a command takes from the screen that submits it. The screen
+// fills in what its command needs when it submits; the worker works on its
+// own copy, so a later submission cannot change a running command.
+struct CommandParameters {
+  std::wstring login;     // 1, 3
+  std::wstring password;  // 1, 3
+  int index = -1;         // 12 short number, 13 opened entry, 24 help theme
+  model::CatalogueItem* channel = nullptr;  // 14, 15, 25, 30, 31
+  std::int64_t date = 0;                    // 15 from the day choice
+  model::ProgrammeBlock* block = nullptr;   // 16
+  model::ProgrammeElement* folder = nullptr;  // 17 from the video catalogue
+  bool folderShown = false;                   // 17: the folder is the one already shown (next page)
+  model::ProgrammeElement* video = nullptr;   // 18, 19, 25, 32
+  int buyType = 0;                            // 19
+  std::wstring email;                         // 22
+  std::wstring phone;                         // 22
+  std::wstring text;                          // 22 feedback text, 28 gift code
+};
+
 class ScreenDocument {
  public:
   virtual model::DataState& Data() = 0;
+  // Starts command `command` on a worker thread for `requester` and returns
+  // at once. With `waiter` the view shows the waiting indicator meanwhile.
+  // The result reaches the requester's OnRequestDone only while it is the
+  // current screen.
+  virtual void SubmitRequest(int command, Screen& requester, bool waiter, CommandParameters parameters) = 0;
+  // Writes the settings fields to the registry.
+  virtual void SaveSettings() = 0;
+  // Ends the program in order: cancels and waits for the workers, stops the
+  // player, saves the settings and closes the window.
+  virtual void ShutdownSession() = 0;
 
  protected:
   ScreenDocument() = default;

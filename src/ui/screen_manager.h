@@ -14,6 +14,7 @@
 #include "platform/canvas.h"
 #include "platform/colour.h"
 #include "ui/screen.h"
+#include "ui/screen_ids.h"
 #include "ui/screen_document.h"
 
 namespace kestrova::ui {
@@ -21,13 +22,6 @@ namespace kestrova::ui {
 class Painter;
 class ViewHost;
 
-constexpr int kScreenCount = 23;
-constexpr int kLoginScreen = 1;
-constexpr int kMainMenuScreen = 5;
-constexpr int kGiftCodeScreen = 8;
-constexpr int kPlayerScreen = 11;
-constexpr int kDetailsScreen = 16;
-constexpr int kFeedbackScreen = 19;
 
 constexpr platform::Colour kScreenBackground = platform::Rgb(102, 102, 102);
 constexpr platform::Colour kMainMenuBackground = platform::Rgb(81, 81, 82);

@@ -92,7 +92,7 @@ TEST_F(PictureDownloadTest, PreviewsAreNumberedFromOneAndStopAtTheMissingSeventh
   model::ProgrammeElement video;
   video.id = 1001;
   video.previewLink = PreviewBase(1001);
-  net::PreviewSequence sequence;
+  model::PreviewSequence sequence;
   net::FetchNextPreview(Doc().Network(), sequence);  // no video: nothing
   EXPECT_TRUE(sequence.pictures.empty());
   sequence.video = &video;
@@ -110,7 +110,7 @@ TEST_F(PictureDownloadTest, FailedPreviewKeepsTheNumberingAndLeavesNoFile) {
   ScopedTempDirectory temp;
   model::ProgrammeElement video;
   video.previewLink = PreviewBase(1001);
-  net::PreviewSequence sequence{&video, {}};
+  model::PreviewSequence sequence{&video, {}};
   sequence.pictures.emplace_back();  // the first download failed
   sequence.pictures.emplace_back();
   net::FetchNextPreview(Doc().Network(), sequence);

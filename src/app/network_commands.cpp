@@ -1,0 +1,173 @@
+#include "app/network_commands.h"
+
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+#include "billing/billing_endpoints.h"
+#include "billing/payment_chains.h"
+#include "net/account_endpoints.h"
+#include "net/catalogue_endpoints.h"
+#include "net/endpoint.h"
+#include "net/message_endpoints.h"
+#include "net/picture_download.h"
+#include "net/programme_endpoints.h"
+#include "net/setup_endpoints.h"
+#include "net/version_endpoint.h"
+#include "net/video_endpoints.h"
+#include "ui/screen_ids.h"
+
+namespace kestrova::app {
+namespace {
+
+using Step = std::function<model::RequestResultPtr()>;
+using model::RequestResultPtr;
+
+bool Succeeded(const RequestResultPtr& result) { return result && result->ok != 0; }
+
+// Runs the steps until one gives no result or a failed one; returns the
+// last result obtained.
+RequestResultPtr RunChain(std::initializer_list<Step> steps) {
+  RequestResultPtr last;
+  for (const Step& step : steps) {
+    last = step();
+    if (!Succeeded(last)) break;
+  }
+  return last;
+}
+
+// The root video folder loses its children and counters and is loaded
+// again, with the favourites folder made as its first child.
+RequestResultPtr ReloadVideoRoot(const net::ApiContext& api) {
+  model::ProgrammeElement& root = *api.data.videoRoot;
+  root.children.clear();
+  root.total = 0;
+  root.nextPage = 1;
+  return net::Videos(api, root, 1, net::kMakeFavouritesChild);
+}
+
+// A step whose success is followed by the balance; when the balance also
+// succeeds, its result carries the first step's message.
+RequestResultPtr ThenBalance(const net::ApiContext& api, RequestResultPtr first) {
+  if (!Succeeded(first)) return first;
+  RequestResultPtr balance = billing::Bill(api);
+  if (Succeeded(balance)) balance->message = first->message;
+  return balance;
+}
+
+RequestResultPtr LoginChainTail(const net::ApiContext& api) {
+  return RunChain({[&] { return net::Setup(api); }, [&] { return net::ChannelCatalogue(api); },
+                   [&] { return ReloadVideoRoot(api); }, [&] { return billing::Bill(api); },
+                   [&] { return billing::ShortNumbers(api); }, [&] { return net::Messages(api, 1, 1); }});
+}
+
+RequestResultPtr ResetTreeAndCatalogue(const net::ApiContext& api) {
+  api.data.ResetChannelTree();
+  return net::ChannelCatalogue(api);
+}
+
+RequestResultPtr ProgrammeBlocksFor(const NetworkTask& task, const net::ApiContext& api) {
+  model::CatalogueItem* channel = task.parameters.channel;
+  if (channel == nullptr) return nullptr;
+  if (task.screenKind == ui::kChannelScreen) return net::ProgrammeBlocks(api, *channel, api.network.ServerNow());
+  if (task.screenKind == ui::kDayChoiceScreen) return net::ProgrammeBlocks(api, *channel, task.parameters.date);
+  return net::NewRequestResult();
+}
+
+RequestResultPtr VideosFor(const NetworkTask& task, const net::ApiContext& api) {
+  if (task.screenKind == ui::kMainMenuScreen) return net::Videos(api, *api.data.videoRoot, 1, net::kNormalFirstChild);
+  if (task.screenKind == ui::kVideoCatalogueScreen && task.parameters.folder != nullptr) {
+    return net::Videos(api, *task.parameters.folder, task.parameters.folderShown ? 0 : 1, net::kNormalFirstChild);
+  }
+  return nullptr;
+}
+
+RequestResultPtr HelpTextsFor(const NetworkTask& task, const net::ApiContext& api) {
+  const int index = task.parameters.index;
+  if (task.screenKind != ui::kHelpThemesScreen || index < 0 ||
+      static_cast<std::size_t>(index) >= api.data.helpThemes.size()) {
+    return nullptr;
+  }
+  return net::HelpTexts(api, api.data.helpThemes[static_cast<std::size_t>(index)].get());
+}
+
+RequestResultPtr CurrentProgramme(const NetworkTask& task, const net::ApiContext& api, int which) {
+  if (task.parameters.channel == nullptr) return nullptr;
+  return net::CurrentBlock(api, which, task.parameters.channel->id, api.data.nowNextEntries);
+}
+
+RequestResultPtr NextPreview(const net::ApiContext& api) {
+  net::FetchNextPreview(api.network, api.data.previews);
+  auto result = net::NewRequestResult();
+  result->ok = 1;
+  return result;
+}
+
+}  // namespace
+
+RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContext& api) {
+  const ui::CommandParameters& p = task.parameters;
+  switch (task.command) {
+    case kCommandLoginAndCountries:
+      return RunChain({[&] { return net::Login(api, p.login, p.password); }, [&] { return net::Countries(api); }});
+    case kCommandNewUser: return net::NewUser(api);
+    case kCommandLoginWithLocation:
+      api.data.ResetChannelTree();
+      return RunChain({[&] { return net::Login(api, p.login, p.password); }, [&] { return LoginChainTail(api); }});
+    case kCommandOperators: return net::Operators(api);
+    case kCommandSetupAndCatalogue: api.data.ResetChannelTree(); return LoginChainTail(api);
+    case kCommandCountries: return net::Countries(api);
+    case kCommandZones: return net::Zones(api);
+    case kCommandLanguageSettings:
+      return RunChain({[&] { return net::UpdateLanguageSettings(api); }, [&] { return billing::ShortNumbers(api); },
+                       [&] { return ResetTreeAndCatalogue(api); }});
+    case kCommandSetupCatalogueVideos: {
+      api.data.ResetChannelTree();
+      RequestResultPtr result = RunChain({[&] { return net::Setup(api); }, [&] { return net::ChannelCatalogue(api); },
+                                          [&] { return ReloadVideoRoot(api); }});
+      if (Succeeded(result)) api.data.helpThemes.clear();
+      return result;
+    }
+    case kCommandSetupAfterLocation:
+      return RunChain({[&] { return net::Setup(api); }, [&] { return billing::ShortNumbers(api); },
+                       [&] { return ResetTreeAndCatalogue(api); }});
+    case kCommandBill: return billing::Bill(api);
+    case kCommandCreditPurchase: return billing::RunCreditPurchase(api, p.index);
+    case kCommandCatalogue: return net::ChannelCatalogue(api, p.index);
+    case kCommandSubscribe:
+      if (p.channel == nullptr) return nullptr;
+      return ThenBalance(api, billing::SubscribeChannel(api, p.channel));
+    case kCommandProgrammeBlocks: return ProgrammeBlocksFor(task, api);
+    case kCommandBlockElements:
+      if (task.screenKind != ui::kBlockProgrammeScreen && task.screenKind != ui::kChannelProgrammeScreen) return nullptr;
+      if (p.block == nullptr) return nullptr;
+      return net::BlockElements(api, *p.block);
+    case kCommandVideos: return VideosFor(task, api);
+    case kCommandFavourite:
+      if (p.video == nullptr) return nullptr;
+      return net::ToggleFavorite(api, *p.video);
+    case kCommandBuyInfo: {
+      if (p.video == nullptr) return nullptr;
+      const auto type = p.buyType == 0 ? billing::BuyType::kPlay : billing::BuyType::kDownload;
+      RequestResultPtr info = billing::BuyInfo(api, p.video, type);
+      if (!Succeeded(info) || info->secondary != 0) return info;
+      return ThenBalance(api, std::move(info));
+    }
+    case kCommandMessages: return net::Messages(api, task.screenKind == ui::kMainMenuScreen ? 1 : 0, 0);
+    case kCommandVersion: return net::Version(api);
+    case kCommandFeedback: return billing::Feedback(api, p.phone, p.email, p.text);
+    case kCommandHelpThemes: return net::HelpThemes(api);
+    case kCommandHelpTexts: return HelpTextsFor(task, api);
+    case kCommandGifts: return ThenBalance(api, billing::Gifts(api, p.text));
+    case kCommandFolderPayment: return billing::RunFolderPayment(api);
+    case kCommandCurrentProgramme: return CurrentProgramme(task, api, net::kLastBlock);
+    case kCommandNextProgramme: return CurrentProgramme(task, api, net::kNextBlock);
+    case kCommandVideoDetails:
+      if (p.video == nullptr) return nullptr;
+      return net::VideoDetails(api, p.video->id, api.data.videoDetail);
+    case kCommandNextPreview: return NextPreview(api);
+    default: return nullptr;  // 25 runs on its own worker; 26, 27 and unknown ids give none
+  }
+}
+
+}  // namespace kestrova::app

@@ -1,0 +1,97 @@
+#include "app/network_worker.h"
+
+#include <chrono>
+#include <utility>
+
+#include "app/network_commands.h"
+#include "app/result_delivery.h"
+#include "model/result_messages.h"
+#include "net/endpoint.h"
+
+namespace kestrova::app {
+namespace {
+
+// How often a new stream set-up looks whether the previous one has ended.
+constexpr std::chrono::milliseconds kStreamSetupPoll{500};
+
+void SendBusy(const WorkerHost& host, bool on) {
+  host.loop.Send(&host.relay, model::WM_NET_BUSY, on ? 1 : 0, 0);
+}
+
+void SendDone(const WorkerHost& host) { host.loop.Send(&host.relay, model::WM_NET_DONE, 0, 0); }
+
+bool Cancelled(const WorkerHost& host) { return host.api.network.cancel.load() != 0; }
+
+void Deliver(const WorkerHost& host, const NetworkTask& task, model::RequestResultPtr result) {
+  if (Cancelled(host)) return;  // the session ends: nobody is waiting for it
+  DeliverToRequester(host.loop, &host.relay, {task.command, task.screen, std::move(result)});
+}
+
+// The stream set-up of a live channel or video is not available in this
+// build: the set-up fails with the generic message.
+model::RequestResultPtr RunStreamSetup(const WorkerHost&, const NetworkTask&) { return net::NewRequestResult(); }
+
+}  // namespace
+
+void NetworkWorker(WorkerHost host, NetworkTask task) {
+  if (task.waiter) SendBusy(host, true);
+  model::RequestResultPtr result = RunNetworkCommand(task, host.api);
+  SendBusy(host, false);
+  host.busy.fetch_sub(1);
+  Deliver(host, task, std::move(result));
+  if (task.waiter) SendDone(host);
+}
+
+void StreamSetupWorker(WorkerHost host, StreamSetupState& state, NetworkTask task) {
+  const bool manageIndicator = task.waiter;
+  if (manageIndicator) SendBusy(host, true);
+  const bool otherRunning = state.running.load() != 0;
+  state.resultWanted = 0;
+  if (otherRunning) {
+    while (state.running.load() != 0 && !Cancelled(host)) std::this_thread::sleep_for(kStreamSetupPoll);
+  }
+  state.resultWanted = 1;
+  state.running = 1;
+  model::RequestResultPtr result = RunStreamSetup(host, task);
+  if (manageIndicator) {
+    SendBusy(host, false);
+    SendDone(host);
+  }
+  state.running = 0;
+  if (state.resultWanted.load() != 0) Deliver(host, task, std::move(result));
+  state.resultWanted = 0;
+  host.busy.fetch_sub(1);
+}
+
+void WorkerThreads::Start(std::function<void()> body) {
+  std::lock_guard lock(mutex_);
+  JoinFinished();
+  auto worker = std::make_unique<Worker>();
+  Worker* raw = worker.get();
+  worker->thread = std::thread([raw, work = std::move(body)] {
+    work();
+    raw->finished = true;
+  });
+  workers_.push_back(std::move(worker));
+}
+
+void WorkerThreads::JoinFinished() {
+  for (auto it = workers_.begin(); it != workers_.end();) {
+    if ((*it)->finished.load()) {
+      (*it)->thread.join();
+      it = workers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void WorkerThreads::JoinAll() {
+  std::lock_guard lock(mutex_);
+  for (auto& worker : workers_) {
+    if (worker->thread.joinable()) worker->thread.join();
+  }
+  workers_.clear();
+}
+
+}  // namespace kestrova::app

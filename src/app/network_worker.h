@@ -1,0 +1,69 @@
+// The worker threads of the network commands. Every submission starts its
+// own thread; the stream set-up runs on its own kind of worker, at most one
+// at a time. Workers talk to the user-interface thread only by synchronous
+// sends to the document's relay target: the waiting indicator on and off,
+// the result for the submitting screen, and the end of a command that
+// showed the indicator.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app/network_task.h"
+#include "net/api_context.h"
+#include "platform/ui_loop.h"
+
+namespace kestrova::app {
+
+// What a worker needs of the document.
+struct WorkerHost {
+  platform::UiLoop& loop;
+  platform::MessageTarget& relay;  // outlives every worker; forwards to the view while there is one
+  net::ApiContext api;
+  std::atomic<int>& busy;          // workers not yet finished
+};
+
+// Runs one command on the calling (worker) thread: the indicator, the work,
+// the busy counter, the delivery (unless the session was cancelled) and the
+// end notice.
+void NetworkWorker(WorkerHost host, NetworkTask task);
+
+// The stream set-up's bookkeeping: a new set-up waits for the running one
+// and makes it discard its result.
+struct StreamSetupState {
+  std::atomic<int> running{0};
+  std::atomic<int> resultWanted{0};
+};
+
+void StreamSetupWorker(WorkerHost host, StreamSetupState& state, NetworkTask task);
+
+// The worker threads of the session. Threads that have finished are joined
+// when the next one starts; JoinAll waits for the rest.
+class WorkerThreads {
+ public:
+  WorkerThreads() = default;
+  ~WorkerThreads() { JoinAll(); }
+  WorkerThreads(const WorkerThreads&) = delete;
+  WorkerThreads& operator=(const WorkerThreads&) = delete;
+
+  void Start(std::function<void()> body);
+  void JoinAll();
+
+ private:
+  struct Worker {
+    std::thread thread;
+    std::atomic<bool> finished{false};
+  };
+  void JoinFinished();
+
+  // Guards workers_: threads start on the user-interface thread, and join
+  // there or in the document's end.
+  std::mutex mutex_;
+  std::list<std::unique_ptr<Worker>> workers_;
+};
+
+}  // namespace kestrova::app
