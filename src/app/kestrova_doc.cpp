@@ -52,7 +52,7 @@ void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter
   task.parameters = std::move(parameters);
   busy_.fetch_add(1);
   WorkerHost host{loop_, relay_, Api(), busy_};
-  if (command == kCommandStreamSetup) {
+  if (command == model::kCommandStreamSetup) {
     workers_.Start([host, task = std::move(task), this]() mutable {
       StreamSetupWorker(host, streamSetup_, std::move(task));
     });
@@ -62,7 +62,9 @@ void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter
 }
 
 void CKestrovaDoc::WaitForWorkers() {
-  while (busy_.load() > 0) {
+  // Until every worker thread has ended, not only the busy count: a worker
+  // still sends its result and end notice after counting itself finished.
+  while (busy_.load() > 0 || !workers_.AllFinished()) {
     std::this_thread::sleep_for(kWorkerPoll);
     loop_.DrainWithoutDispatch();
   }

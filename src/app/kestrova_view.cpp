@@ -6,6 +6,7 @@
 #include "app/result_delivery.h"
 #include "model/result_messages.h"
 #include "model/request_result.h"
+#include "ui/screens/screen_catalogue.h"
 #include "ui/skin_image_table.h"
 
 namespace kestrova::app {
@@ -38,6 +39,8 @@ void CKestrovaView::OnInitialUpdate() {
 
   offscreen_ = platform::Bitmap(client_.Width(), client_.Height());
   screenManager_.Initialise(painter_, &document_, *this);
+  ui::screens::InstallScreens(screenManager_);
+  screenManager_.Start();
 
   loop_.SetTimer(this, kTimerHorizontalTickers, kHorizontalTickerPeriodMs);
   loop_.SetTimer(this, kTimerVerticalTickers, kVerticalTickerPeriodMs);

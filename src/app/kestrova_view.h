@@ -66,13 +66,15 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
 
   // Operations for the screens and the frame.
   void CreatePlayer();
-  void DeletePlayer();
+  void DeletePlayer() override;
   ui::ViewPlayer* Player() const { return player_.get(); }
   void SetPlayerFactory(PlayerFactory factory) { playerFactory_ = std::move(factory); }
   void ClearTickers() override { tickers_.Clear(); }
   void SetPopupShown(bool shown) override;
   void HideEditBox() override { entryEdit_.Hide(); }
   void InvalidateAndUpdate() override;
+  void SetAutomaticLogin(bool running) override { automaticLogin_ = running; }
+  bool AutomaticLogin() const override { return automaticLogin_; }
 
   // The input panel: the system's text input, toggled by the keyboard icon.
   void ToggleInputPanel();
@@ -132,6 +134,7 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   bool popupShown_ = false;
 
   bool inputPanelShown_ = false;
+  bool automaticLogin_ = false;  // the stored account is being logged in
   bool pointerOnEdit_ = false;  // the last pointer-down went to the edit box
   PlayerFactory playerFactory_;
   platform::Rect client_;

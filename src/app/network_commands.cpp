@@ -108,64 +108,64 @@ RequestResultPtr NextPreview(const net::ApiContext& api) {
 RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContext& api) {
   const ui::CommandParameters& p = task.parameters;
   switch (task.command) {
-    case kCommandLoginAndCountries:
+    case model::kCommandLoginAndCountries:
       return RunChain({[&] { return net::Login(api, p.login, p.password); }, [&] { return net::Countries(api); }});
-    case kCommandNewUser: return net::NewUser(api);
-    case kCommandLoginWithLocation:
+    case model::kCommandNewUser: return net::NewUser(api);
+    case model::kCommandLoginWithLocation:
       api.data.ResetChannelTree();
       return RunChain({[&] { return net::Login(api, p.login, p.password); }, [&] { return LoginChainTail(api); }});
-    case kCommandOperators: return net::Operators(api);
-    case kCommandSetupAndCatalogue: api.data.ResetChannelTree(); return LoginChainTail(api);
-    case kCommandCountries: return net::Countries(api);
-    case kCommandZones: return net::Zones(api);
-    case kCommandLanguageSettings:
+    case model::kCommandOperators: return net::Operators(api);
+    case model::kCommandSetupAndCatalogue: api.data.ResetChannelTree(); return LoginChainTail(api);
+    case model::kCommandCountries: return net::Countries(api);
+    case model::kCommandZones: return net::Zones(api);
+    case model::kCommandLanguageSettings:
       return RunChain({[&] { return net::UpdateLanguageSettings(api); }, [&] { return billing::ShortNumbers(api); },
                        [&] { return ResetTreeAndCatalogue(api); }});
-    case kCommandSetupCatalogueVideos: {
+    case model::kCommandSetupCatalogueVideos: {
       api.data.ResetChannelTree();
       RequestResultPtr result = RunChain({[&] { return net::Setup(api); }, [&] { return net::ChannelCatalogue(api); },
                                           [&] { return ReloadVideoRoot(api); }});
       if (Succeeded(result)) api.data.helpThemes.clear();
       return result;
     }
-    case kCommandSetupAfterLocation:
+    case model::kCommandSetupAfterLocation:
       return RunChain({[&] { return net::Setup(api); }, [&] { return billing::ShortNumbers(api); },
                        [&] { return ResetTreeAndCatalogue(api); }});
-    case kCommandBill: return billing::Bill(api);
-    case kCommandCreditPurchase: return billing::RunCreditPurchase(api, p.index);
-    case kCommandCatalogue: return net::ChannelCatalogue(api, p.index);
-    case kCommandSubscribe:
+    case model::kCommandBill: return billing::Bill(api);
+    case model::kCommandCreditPurchase: return billing::RunCreditPurchase(api, p.index);
+    case model::kCommandCatalogue: return net::ChannelCatalogue(api, p.index);
+    case model::kCommandSubscribe:
       if (p.channel == nullptr) return nullptr;
       return ThenBalance(api, billing::SubscribeChannel(api, p.channel));
-    case kCommandProgrammeBlocks: return ProgrammeBlocksFor(task, api);
-    case kCommandBlockElements:
+    case model::kCommandProgrammeBlocks: return ProgrammeBlocksFor(task, api);
+    case model::kCommandBlockElements:
       if (task.screenKind != ui::kBlockProgrammeScreen && task.screenKind != ui::kChannelProgrammeScreen) return nullptr;
       if (p.block == nullptr) return nullptr;
       return net::BlockElements(api, *p.block);
-    case kCommandVideos: return VideosFor(task, api);
-    case kCommandFavourite:
+    case model::kCommandVideos: return VideosFor(task, api);
+    case model::kCommandFavourite:
       if (p.video == nullptr) return nullptr;
       return net::ToggleFavorite(api, *p.video);
-    case kCommandBuyInfo: {
+    case model::kCommandBuyInfo: {
       if (p.video == nullptr) return nullptr;
       const auto type = p.buyType == 0 ? billing::BuyType::kPlay : billing::BuyType::kDownload;
       RequestResultPtr info = billing::BuyInfo(api, p.video, type);
       if (!Succeeded(info) || info->secondary != 0) return info;
       return ThenBalance(api, std::move(info));
     }
-    case kCommandMessages: return net::Messages(api, task.screenKind == ui::kMainMenuScreen ? 1 : 0, 0);
-    case kCommandVersion: return net::Version(api);
-    case kCommandFeedback: return billing::Feedback(api, p.phone, p.email, p.text);
-    case kCommandHelpThemes: return net::HelpThemes(api);
-    case kCommandHelpTexts: return HelpTextsFor(task, api);
-    case kCommandGifts: return ThenBalance(api, billing::Gifts(api, p.text));
-    case kCommandFolderPayment: return billing::RunFolderPayment(api);
-    case kCommandCurrentProgramme: return CurrentProgramme(task, api, net::kLastBlock);
-    case kCommandNextProgramme: return CurrentProgramme(task, api, net::kNextBlock);
-    case kCommandVideoDetails:
+    case model::kCommandMessages: return net::Messages(api, task.screenKind == ui::kMainMenuScreen ? 1 : 0, 0);
+    case model::kCommandVersion: return net::Version(api);
+    case model::kCommandFeedback: return billing::Feedback(api, p.phone, p.email, p.text);
+    case model::kCommandHelpThemes: return net::HelpThemes(api);
+    case model::kCommandHelpTexts: return HelpTextsFor(task, api);
+    case model::kCommandGifts: return ThenBalance(api, billing::Gifts(api, p.text));
+    case model::kCommandFolderPayment: return billing::RunFolderPayment(api);
+    case model::kCommandCurrentProgramme: return CurrentProgramme(task, api, net::kLastBlock);
+    case model::kCommandNextProgramme: return CurrentProgramme(task, api, net::kNextBlock);
+    case model::kCommandVideoDetails:
       if (p.video == nullptr) return nullptr;
       return net::VideoDetails(api, p.video->id, api.data.videoDetail);
-    case kCommandNextPreview: return NextPreview(api);
+    case model::kCommandNextPreview: return NextPreview(api);
     default: return nullptr;  // 25 runs on its own worker; 26, 27 and unknown ids give none
   }
 }

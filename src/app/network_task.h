@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "model/command_ids.h"
 #include "ui/screen_document.h"
 
 namespace kestrova::ui {
@@ -11,46 +12,6 @@ class Screen;
 }
 
 namespace kestrova::app {
-
-// Command ids of the network worker.
-enum NetworkCommand : int {
-  kCommandLoginAndCountries = 1,
-  kCommandNewUser = 2,
-  kCommandLoginWithLocation = 3,
-  kCommandOperators = 4,
-  kCommandSetupAndCatalogue = 5,
-  kCommandCountries = 6,
-  kCommandZones = 7,
-  kCommandLanguageSettings = 8,
-  kCommandSetupCatalogueVideos = 9,
-  kCommandSetupAfterLocation = 10,
-  kCommandBill = 11,
-  kCommandCreditPurchase = 12,
-  kCommandCatalogue = 13,
-  kCommandSubscribe = 14,
-  kCommandProgrammeBlocks = 15,
-  kCommandBlockElements = 16,
-  kCommandVideos = 17,
-  kCommandFavourite = 18,
-  kCommandBuyInfo = 19,
-  kCommandMessages = 20,
-  kCommandVersion = 21,
-  kCommandFeedback = 22,
-  kCommandHelpThemes = 23,
-  kCommandHelpTexts = 24,
-  kCommandStreamSetup = 25,
-  kCommandSegmentFinished = 26,
-  kCommandSegmentOpened = 27,
-  kCommandGifts = 28,
-  kCommandFolderPayment = 29,
-  kCommandCurrentProgramme = 30,
-  kCommandNextProgramme = 31,
-  kCommandVideoDetails = 32,
-  kCommandNextPreview = 33,
-};
-
-inline constexpr int kFirstCommand = 1;
-inline constexpr int kLastCommand = 33;
 
 struct NetworkTask {
   int command = 0;

@@ -86,6 +86,14 @@ void WorkerThreads::JoinFinished() {
   }
 }
 
+bool WorkerThreads::AllFinished() {
+  std::lock_guard lock(mutex_);
+  for (const auto& worker : workers_) {
+    if (!worker->finished.load()) return false;
+  }
+  return true;
+}
+
 void WorkerThreads::JoinAll() {
   std::lock_guard lock(mutex_);
   for (auto& worker : workers_) {

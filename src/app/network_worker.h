@@ -51,6 +51,8 @@ class WorkerThreads {
   WorkerThreads& operator=(const WorkerThreads&) = delete;
 
   void Start(std::function<void()> body);
+  // True when every started thread has run to its end (none still sends).
+  bool AllFinished();
   void JoinAll();
 
  private:

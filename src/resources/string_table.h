@@ -17,6 +17,7 @@ constexpr int kLanguageEnglish = 1;
 constexpr int kLanguageRussian = 2;
 constexpr int kLanguageSpanish = 3;
 constexpr int kLanguageFrench = 4;
+constexpr int kNoLanguage = -1;  // the settings before a language was ever chosen
 
 class StringTable {
  public:

@@ -40,6 +40,14 @@ void ScreenManager::SetPopupShown(bool shown) {
   if (host_ != nullptr) host_->SetPopupShown(shown);
 }
 
+void ScreenManager::Start() {
+  if (navigator_) navigator_->Start(*this);
+}
+
+void ScreenManager::Navigate(int target) {
+  if (navigator_) navigator_->Navigate(*this, target);
+}
+
 void ScreenManager::ChangeScreen(int id, bool forceRedraw) {
   Screen* next = GetScreen(id);
   if (next == nullptr || (next == current_ && !forceRedraw)) return;

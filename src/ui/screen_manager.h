@@ -14,6 +14,7 @@
 #include "platform/canvas.h"
 #include "platform/colour.h"
 #include "ui/screen.h"
+#include "ui/navigator.h"
 #include "ui/screen_ids.h"
 #include "ui/screen_document.h"
 
@@ -52,6 +53,14 @@ class ScreenManager {
   Screen* GetScreen(int id) const;
   Screen* Current() const { return current_; }
   int CurrentId() const { return current_ != nullptr ? current_->Id() : -1; }
+
+  // The navigation rules (the screens supply them); Start and Navigate do
+  // nothing without.
+  void SetNavigator(std::unique_ptr<Navigator> navigator) { navigator_ = std::move(navigator); }
+  // Opens the first screen (once, after Initialise).
+  void Start();
+  // Moves from the current screen to `target` by the transition table.
+  void Navigate(int target);
 
   // Makes screen `id` current. When it differs from the current one, or
   // `forceRedraw` is set: removes all tickers, hides the edit box, ends the
@@ -98,6 +107,7 @@ class ScreenManager {
   bool needsRedraw_ = true;
   ViewHost* host_ = nullptr;
   std::function<void()> detailsSecondStep_;
+  std::unique_ptr<Navigator> navigator_;
 };
 
 }  // namespace kestrova::ui

@@ -13,6 +13,12 @@ class ViewHost {
   virtual void HideEditBox() = 0;
   // Invalidates the whole view and repaints it at once.
   virtual void InvalidateAndUpdate() = 0;
+  // Stops and destroys the player, when there is one (leaving the player).
+  virtual void DeletePlayer() = 0;
+  // While the automatic login of a stored account runs, the login form
+  // shows no edit box.
+  virtual void SetAutomaticLogin(bool running) = 0;
+  virtual bool AutomaticLogin() const = 0;
 
  protected:
   ViewHost() = default;

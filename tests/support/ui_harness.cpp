@@ -21,7 +21,9 @@ void WriteTestRegistry(const std::filesystem::path& file, const UiHarness::Optio
   registry.SetDword(app::kDistributionKey, L"iFriendID", 0);
   registry.SetDword(app::kDistributionKey, L"iAgregatorID", 0);
   registry.SetDword(app::kDistributionKey, L"iLinkID", 0);
-  registry.SetDword(app::kProfileKey, L"iLanguageID", static_cast<std::uint32_t>(options.language));
+  if (options.language != resources::kNoLanguage) {
+    registry.SetDword(app::kProfileKey, L"iLanguageID", static_cast<std::uint32_t>(options.language));
+  }
   if (!options.login.empty()) registry.SetString(app::kProfileKey, L"strLogin", options.login);
   if (!options.password.empty()) registry.SetString(app::kProfileKey, L"strPassword", options.password);
   registry.Flush();
@@ -32,14 +34,17 @@ void WriteTestRegistry(const std::filesystem::path& file, const UiHarness::Optio
 UiHarness::UiHarness(const std::filesystem::path& programDirectory, const Options& options) {
   ::setenv("SDL_VIDEODRIVER", "dummy", 0);
   ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-  WriteTestRegistry(dir_ / "registry.reg", options);
+  registryFile_ = options.registryFile.empty() ? dir_ / "registry.reg" : options.registryFile;
+  if (!std::filesystem::exists(registryFile_)) WriteTestRegistry(registryFile_, options);
   app::CKestrovaApp::Options appOptions;
-  appOptions.registryFile = dir_ / "registry.reg";
+  appOptions.registryFile = registryFile_;
   appOptions.programDirectory = programDirectory;
-  appOptions.apiUrls = app::ApiBaseUrls{L"http://127.0.0.1:9", L"http://127.0.0.1:9", std::nullopt};
+  appOptions.apiUrls = app::ApiBaseUrls{options.apiUrl, options.apiUrl, std::nullopt};
   app_ = std::make_unique<app::CKestrovaApp>(std::move(appOptions));
   started_ = app_->InitInstance() && app_->Frame() != nullptr && app_->Frame()->View() != nullptr;
-  resources::Strings().SetLanguage(options.language);
+  if (options.language != resources::kNoLanguage && options.registryFile.empty()) {
+    resources::Strings().SetLanguage(options.language);
+  }
 }
 
 UiHarness::~UiHarness() = default;
@@ -105,6 +110,29 @@ void UiHarness::RunFor(std::chrono::milliseconds duration) {
     if (!Loop().PumpOnce()) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+}
+
+bool UiHarness::PumpOnce() {
+  const bool running = Loop().PumpOnce();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return running;
+}
+
+bool UiHarness::RunUntilIdle(std::chrono::milliseconds timeout) {
+  return RunUntil([this] { return Document().BusyCount() == 0 && !View().Busy(); }, timeout);
+}
+
+bool UiHarness::RunUntilScreen(int screenId, std::chrono::milliseconds timeout) {
+  return RunUntil(
+      [this, screenId] {
+        return Document().BusyCount() == 0 && !View().Busy() && Screens().CurrentId() == screenId;
+      },
+      timeout);
+}
+
+std::wstring UiHarness::PopupTitle() {
+  const ui::Screen* screen = Screens().Current();
+  return screen != nullptr && screen->PopupShown() ? screen->PopupTitle() : std::wstring();
 }
 
 void UiHarness::SetBusy(bool busy) { View().WindowProc(model::WM_NET_BUSY, busy ? 1 : 0, 0); }

@@ -32,10 +32,16 @@ namespace kestrova::test {
 class UiHarness {
  public:
   struct Options {
+    // resources::kNoLanguage: none chosen yet (a first start).
     int language = resources::kLanguageEnglish;
     // Profile values written to the test registry before start-up.
     std::wstring login;
     std::wstring password;
+    // The API server; by default a port where nothing answers.
+    std::wstring apiUrl = L"http://127.0.0.1:9";
+    // A registry file to use instead of a fresh one; written only when it
+    // does not exist yet (so a second harness starts where the first ended).
+    std::filesystem::path registryFile;
   };
 
   explicit UiHarness(const std::filesystem::path& programDirectory) : UiHarness(programDirectory, Options{}) {}
@@ -83,6 +89,24 @@ class UiHarness {
   bool TimerRunning(std::uint32_t id);
   // Runs the real message loop for a while (timers fire by the clock).
   void RunFor(std::chrono::milliseconds duration);
+  // Runs the loop until `done` holds (true) or the time is up (false).
+  template <class Predicate>
+  bool RunUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end || !PumpOnce()) return done();
+    }
+    return true;
+  }
+  // Until no command runs any more and the current screen is `screenId`.
+  bool RunUntilScreen(int screenId, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+  // Until the document's workers have all finished.
+  bool RunUntilIdle(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+  // One pass of the message loop, then a short pause; false once it quit.
+  bool PumpOnce();
+  // The current screen's pop-up, "" when none is shown.
+  std::wstring PopupTitle();
+  const std::filesystem::path& RegistryFile() const { return registryFile_; }
 
   // The network notifications, sent on the user-interface thread.
   void SetBusy(bool busy);
@@ -106,6 +130,7 @@ class UiHarness {
   void Flush();
 
   TempDir dir_;
+  std::filesystem::path registryFile_;
   std::unique_ptr<app::CKestrovaApp> app_;
   bool started_ = false;
 };

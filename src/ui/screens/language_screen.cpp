@@ -1,0 +1,88 @@
+#include "ui/screens/language_screen.h"
+
+#include <array>
+
+#include "model/command_ids.h"
+#include "resources/string_table.h"
+#include "ui/bars.h"
+#include "ui/painter.h"
+#include "ui/screens/list_drawing.h"
+
+namespace kestrova::ui::screens {
+namespace {
+
+constexpr int kHeaderIcon = 14;
+constexpr int kTitle = 9;
+constexpr int kLanguageCount = 4;
+// The language names in the order of the language index 1 to 4.
+constexpr std::array<int, kLanguageCount> kLanguageNames = {11, 10, 98, 100};
+
+}  // namespace
+
+LanguageScreen::LanguageScreen() : CatalogueScreen(kLanguageScreen, kDefaultRowsPerPage, false, kLanguageCount) {
+  ResetList(kLanguageCount);
+}
+
+bool LanguageScreen::Enter(const ScreenEntry& entry) {
+  mode_ = entry.mode;
+  languageAtEntry_ = resources::Strings().Language();
+  const int stored = Data().settings.languageId;
+  ResetList(kLanguageCount, mode_ == kModeSettings && stored > 0 ? stored - 1 : 0);
+  return true;
+}
+
+void LanguageScreen::ApplyLanguage(int language) {
+  resources::Strings().SetLanguage(language);
+  Data().settings.languageId = language;
+}
+
+void LanguageScreen::Choose() {
+  if (selection_ < 0 || selection_ >= kLanguageCount) return;
+  ApplyLanguage(selection_ + 1);
+  if (mode_ == kModeSettings) {
+    Submit(model::kCommandLanguageSettings);
+  } else {
+    Navigate(kLoginScreen);
+  }
+}
+
+bool LanguageScreen::OnPointer(int x, int y, int kind) {
+  if (Screen::OnPointer(x, y, kind)) return true;
+  if (hitRow_ < 0) return false;
+  if (kind == kPointerUp) Choose();
+  return true;
+}
+
+bool LanguageScreen::OnKeyDown(int key) {
+  if (Screen::OnKeyDown(key)) return true;
+  if (key != kKeyAction) return false;
+  Choose();
+  return true;
+}
+
+bool LanguageScreen::OnKeyUp(int key) {
+  if (Screen::OnKeyUp(key)) return true;
+  if (popupShown_ || key != kKeyRightSoft) return false;
+  if (mode_ == kModeSettings) {
+    ApplyLanguage(languageAtEntry_);
+    Navigate(kSettingsScreen);
+  } else {
+    Shutdown();
+  }
+  return true;
+}
+
+void LanguageScreen::OnRequestDone(int command, model::RequestResultPtr result) {
+  if (command != model::kCommandLanguageSettings) return;
+  if (Succeeded(result)) Navigate(kSettingsScreen);
+}
+
+void LanguageScreen::Draw(Painter& painter, platform::Canvas& target) {
+  DrawHeaderById(painter, target, kHeaderIcon, kTitle, L"");
+  DrawListRows(painter, target, *this, [](int i, ListRowParts&) {
+    return resources::Strings().Get(kLanguageNames[static_cast<std::size_t>(i)]);
+  });
+  DrawSoftKeyBar(painter, target, kSoftKeySelect, kNoSoftKey, mode_ == kModeSettings ? kSoftKeyBack : kSoftKeyExit);
+}
+
+}  // namespace kestrova::ui::screens

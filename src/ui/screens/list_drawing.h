@@ -1,0 +1,28 @@
+// Drawing of the plain list screens: header, one list row per visible item
+// with its text and icons, the scroll bar and the soft-key bar.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/canvas.h"
+#include "ui/rows.h"
+
+namespace kestrova::ui {
+class Painter;
+class Screen;
+}  // namespace kestrova::ui
+
+namespace kestrova::ui::screens {
+
+constexpr int kSoftKeySelect = 105;
+constexpr int kSoftKeyBack = 2;
+constexpr int kSoftKeyExit = 12;
+constexpr int kNoSoftKey = 10000;  // an empty label
+
+// Draws the visible rows of a list screen: `item(i, parts)` gives the text
+// of item i and may fill in its icons and right text.
+void DrawListRows(Painter& painter, platform::Canvas& target, const Screen& screen,
+                  const std::function<std::wstring(int, ListRowParts&)>& item);
+
+}  // namespace kestrova::ui::screens

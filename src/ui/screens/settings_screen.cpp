@@ -1,0 +1,199 @@
+#include "ui/screens/settings_screen.h"
+
+#include <algorithm>
+
+#include "model/command_ids.h"
+#include "resources/format_text.h"
+#include "resources/string_table.h"
+#include "ui/bars.h"
+#include "ui/painter.h"
+#include "ui/screens/list_drawing.h"
+#include "ui/ticker.h"
+
+namespace kestrova::ui::screens {
+namespace {
+
+constexpr int kHeaderIcon = 18;
+constexpr int kTitle = 1;
+constexpr int kHeaderRight = 13;  // a format that may place the login
+constexpr int kPaymentText = 117;
+constexpr int kGiftCodeText = 14;
+constexpr int kQualityText = 38;
+constexpr int kLanguageText = 9;
+constexpr int kLocationText = 118;
+constexpr int kLogOutText = 116;
+constexpr int kPaymentIcon = 15;
+constexpr int kQualityIcon = 17;
+constexpr int kLanguageIcon = 14;
+constexpr int kLocationIcon = 16;
+constexpr int kArrowRight = 26;
+constexpr int kNoticeTitle = 44;
+constexpr int kKeyConfirm = 21;
+constexpr int kKeyDecline = 22;
+constexpr int kKeyLeft = 0x25;
+constexpr int kKeyRight = 0x27;
+constexpr int kShortRowCount = 5;
+constexpr int kLongRowCount = 6;
+
+}  // namespace
+
+SettingsScreen::SettingsScreen() : CatalogueScreen(kSettingsScreen, kDefaultRowsPerPage, false, kShortRowCount) {
+  ResetList(kShortRowCount);
+}
+
+SettingsScreen::Row SettingsScreen::RowAt(int index) const {
+  const int row = HasPaymentRow() ? index : index + 1;
+  return static_cast<Row>(std::clamp(row, 0, static_cast<int>(Row::kLogOut)));
+}
+
+bool SettingsScreen::Enter(const ScreenEntry& entry) {
+  if (entry.returnScreen >= 0) returnScreen_ = entry.returnScreen;
+  const model::DataState& data = Data();
+  const int count = data.shortNumbers.empty() ? kShortRowCount : kLongRowCount;
+  int selection = selection_;
+  // The selection stays on its row when the payment row comes or goes.
+  if (count > itemCount_) ++selection;
+  if (count < itemCount_) --selection;
+  quality_ = 0;
+  for (std::size_t i = 0; i < data.qualities.size(); ++i) {
+    if (data.qualities[i]->id == data.settings.qualityId) quality_ = static_cast<int>(i);
+  }
+  ResetList(count, selection);
+  Owner()->SetNeedsRedraw();
+  return true;
+}
+
+void SettingsScreen::StepQuality(int step) {
+  const int count = static_cast<int>(Data().qualities.size());
+  if (count == 0) return;
+  quality_ = ((quality_ + step) % count + count) % count;
+}
+
+void SettingsScreen::Activate() {
+  switch (RowAt(selection_)) {
+    case Row::kPayment: Navigate(kPaymentScreen); break;
+    case Row::kGiftCode: Navigate(kGiftCodeScreen); break;
+    case Row::kQuality: break;
+    case Row::kLanguage: Navigate(kLanguageScreen); break;
+    case Row::kLocation: Submit(model::kCommandCountries); break;
+    case Row::kLogOut:
+      ShowPopupById(true, kNoticeTitle, resources::Strings().Get(kLogOutText), kKeyConfirm, kKeyDecline);
+      break;
+  }
+}
+
+void SettingsScreen::LogOut() {
+  // The account is forgotten on this device: the next start does not log it
+  // in again by itself. The form keeps what it shows, to log in again.
+  model::DataState& data = Data();
+  data.settings.login.clear();
+  data.settings.password.clear();
+  data.userId = 0;
+  data.sessionKey.clear();
+  Document().SaveSettings();
+  Navigate(kLoginScreen);
+}
+
+bool SettingsScreen::OnPointer(int x, int y, int kind) {
+  if (Screen::OnPointer(x, y, kind)) return true;
+  if (hitRow_ < 0) return false;
+  if (kind == kPointerUp) Activate();
+  return true;
+}
+
+bool SettingsScreen::OnKeyDown(int key) {
+  if (Screen::OnKeyDown(key)) return true;
+  const Row row = RowAt(selection_);
+  if (key == kKeyAction) {
+    Activate();
+    return true;
+  }
+  if (row == Row::kQuality && (key == kKeyLeft || key == kKeyRight)) {
+    StepQuality(key == kKeyLeft ? -1 : 1);
+    return true;
+  }
+  if (key == kKeyRight && (row == Row::kPayment || row == Row::kGiftCode)) {
+    Activate();
+    return true;
+  }
+  return false;
+}
+
+bool SettingsScreen::OnKeyUp(int key) {
+  if (Screen::OnKeyUp(key)) return true;
+  if (popupShown_ || key != kKeyRightSoft) return false;
+  model::DataState& data = Data();
+  if (quality_ >= 0 && static_cast<std::size_t>(quality_) < data.qualities.size()) {
+    data.settings.qualityId = data.qualities[static_cast<std::size_t>(quality_)]->id;
+  }
+  Document().SaveSettings();
+  Navigate(kMainMenuScreen);
+  return true;
+}
+
+void SettingsScreen::OnPopupKey(int key) {
+  ClosePopup();
+  if (key == kKeyLeftSoft) LogOut();
+}
+
+void SettingsScreen::OnRequestDone(int command, model::RequestResultPtr result) {
+  if (command != model::kCommandCountries && command != model::kCommandLanguageSettings &&
+      command != model::kCommandSetupCatalogueVideos) {
+    return;
+  }
+  if (!Succeeded(result)) return;
+  Navigate(command == model::kCommandCountries ? kCountryScreen : returnScreen_);
+}
+
+std::wstring SettingsScreen::RowText(Row row) const {
+  const resources::StringTable& strings = resources::Strings();
+  switch (row) {
+    case Row::kPayment: return strings.Get(kPaymentText);
+    case Row::kGiftCode: return strings.Get(kGiftCodeText);
+    case Row::kQuality: return strings.Get(kQualityText);
+    case Row::kLanguage: return strings.Get(kLanguageText);
+    case Row::kLocation: return strings.Get(kLocationText);
+    case Row::kLogOut: return strings.Get(kLogOutText);
+  }
+  return {};
+}
+
+void SettingsScreen::Draw(Painter& painter, platform::Canvas& target) {
+  const model::DataState& data = Data();
+  DrawHeaderById(painter, target, kHeaderIcon, kTitle,
+                 resources::FormatText(resources::Strings().Get(kHeaderRight), {data.settings.login}));
+  std::wstring value;
+  const int last = std::min(itemCount_, rowsPerPage_);
+  for (int i = 0; i < last; ++i) {
+    const Row row = RowAt(i);
+    const bool selected = i == selection_;
+    if (row == Row::kLogOut) {
+      DrawButtonRow(painter, target, i, RowText(row), selected, kTickerFirstRow + i);
+      continue;
+    }
+    ListRowParts parts;
+    switch (row) {
+      case Row::kPayment:
+      case Row::kGiftCode: parts.leftIcon = kPaymentIcon; parts.rightIcon = kArrowRight; break;
+      case Row::kQuality:
+        parts.leftIcon = kQualityIcon;
+        value.clear();
+        if (static_cast<std::size_t>(quality_) < data.qualities.size()) {
+          value = L"< " + data.qualities[static_cast<std::size_t>(quality_)]->name + L" >";
+        }
+        parts.rightText = value;
+        break;
+      case Row::kLanguage: parts.leftIcon = kLanguageIcon; parts.rightIcon = kArrowRight; break;
+      case Row::kLocation:
+        parts.leftIcon = kLocationIcon;
+        value = resources::FormatText(L"%s, %s", {data.settings.countryName, data.settings.operatorName});
+        parts.rightText = value;
+        break;
+      case Row::kLogOut: break;
+    }
+    DrawListRow(painter, target, i, RowText(row), selected, kTickerFirstRow + i, parts);
+  }
+  DrawSoftKeyBar(painter, target, kSoftKeySelect, kNoSoftKey, kSoftKeyBack);
+}
+
+}  // namespace kestrova::ui::screens
