@@ -49,6 +49,8 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   void ShutdownSession() override;
   // Workers started and not yet finished.
   int BusyCount() const { return busy_.load(); }
+  // True when no worker thread runs any more (none still delivers).
+  bool WorkersFinished() { return busy_.load() == 0 && workers_.AllFinished(); }
 
  private:
   // The workers send to this target rather than to the view itself: it lives

@@ -43,13 +43,31 @@ int JourneyTest::RegistryNumber(const std::filesystem::path& file, const wchar_t
   return static_cast<int>(registry.QueryDword(app::kProfileKey, name).value_or(0xFFFFFFFFU));
 }
 
-void JourneyTest::Select(UiHarness& ui, int index) {
+void SelectRow(UiHarness& ui, int index) {
   for (int guard = 0; guard < 64 && ui.Screens().Current()->Selection() > index; ++guard) {
     ui.Press(platform::VK_UP);
   }
   for (int guard = 0; guard < 64 && ui.Screens().Current()->Selection() < index; ++guard) {
     ui.Press(platform::VK_DOWN);
   }
+}
+
+bool RegisterThroughTheForms(UiHarness& ui) {
+  ui.Press(platform::VK_RETURN);  // English
+  ui.KeyUp(platform::VK_F1);       // register
+  if (!ui.RunUntilScreen(ui::kCountryScreen)) return false;
+  const auto& countries = ui.Document().countries;
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    if (countries[i]->code == L"RU") SelectRow(ui, static_cast<int>(i));
+  }
+  ui.Press(platform::VK_RETURN);
+  if (!ui.RunUntilScreen(ui::kOperatorScreen)) return false;
+  ui.Press(platform::VK_RETURN);
+  if (!ui.RunUntilScreen(ui::kZoneScreen)) return false;
+  ui.Press(platform::VK_RETURN);
+  if (!ui.RunUntilScreen(ui::kMainMenuScreen)) return false;
+  for (std::size_t i = 0; i <= ui.Document().messages.size(); ++i) ui.Press(platform::VK_RETURN);
+  return ui.PopupTitle().empty();
 }
 
 }  // namespace kestrova::test

@@ -23,8 +23,14 @@ class JourneyTest : public ServerTest {
   // Registry values written by the program.
   static std::wstring RegistryText(const std::filesystem::path& file, const wchar_t* name);
   static int RegistryNumber(const std::filesystem::path& file, const wchar_t* name);
-  // Presses Down until the screen's selection is `index` (from the top).
-  static void Select(UiHarness& ui, int index);
 };
+
+// Presses Up or Down until the current screen's selection is `index`.
+void SelectRow(UiHarness& ui, int index);
+
+// From the language choice of a first start through registration, Russia,
+// its first operator and zone, to the main menu with its notices read.
+// False when a step did not arrive.
+bool RegisterThroughTheForms(UiHarness& ui);
 
 }  // namespace kestrova::test

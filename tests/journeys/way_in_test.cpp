@@ -51,14 +51,14 @@ TEST_F(WayInTest, FirstStartRegistersChoosesALocationReadsTheNoticesAndTheSecond
     // Russia, its first operator, its first zone.
     const int russia = IndexOfCountry(doc, L"RU");
     ASSERT_GE(russia, 0);
-    Select(ui, russia);
+    SelectRow(ui, russia);
     ui.Press(platform::VK_RETURN);
     ASSERT_TRUE(ui.RunUntilScreen(ui::kOperatorScreen));
     ASSERT_FALSE(doc.operators.empty());
     ui.Press(platform::VK_RETURN);
     ASSERT_TRUE(ui.RunUntilScreen(ui::kZoneScreen));
     ASSERT_FALSE(doc.zones.empty());
-    Select(ui, static_cast<int>(doc.zones.size()) - 1);  // the last zone lies beyond the first page
+    SelectRow(ui, static_cast<int>(doc.zones.size()) - 1);
     EXPECT_TRUE(ui.Screens().Current()->Rows().back().visible);
     ui.Press(platform::VK_RETURN);
     ASSERT_TRUE(ui.RunUntilScreen(ui::kMainMenuScreen)) << ui.PopupTitle();
@@ -93,7 +93,7 @@ TEST_F(WayInTest, FirstStartRegistersChoosesALocationReadsTheNoticesAndTheSecond
     ASSERT_EQ(ui.Screens().CurrentId(), ui::kSettingsScreen);
     auto* settings = dynamic_cast<ui::screens::SettingsScreen*>(ui.Screens().Current());
     ASSERT_EQ(settings->ItemCount(), 6);
-    Select(ui, 2);
+    SelectRow(ui, 2);
     ASSERT_EQ(settings->RowAt(2), ui::screens::SettingsScreen::Row::kQuality);
     ASSERT_GE(doc.qualities.size(), 2U);
     ui.Press(platform::VK_LEFT);

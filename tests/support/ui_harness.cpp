@@ -119,13 +119,13 @@ bool UiHarness::PumpOnce() {
 }
 
 bool UiHarness::RunUntilIdle(std::chrono::milliseconds timeout) {
-  return RunUntil([this] { return Document().BusyCount() == 0 && !View().Busy(); }, timeout);
+  return RunUntil([this] { return Document().WorkersFinished() && !View().Busy(); }, timeout);
 }
 
 bool UiHarness::RunUntilScreen(int screenId, std::chrono::milliseconds timeout) {
   return RunUntil(
       [this, screenId] {
-        return Document().BusyCount() == 0 && !View().Busy() && Screens().CurrentId() == screenId;
+        return Document().WorkersFinished() && !View().Busy() && Screens().CurrentId() == screenId;
       },
       timeout);
 }

@@ -186,12 +186,18 @@ void SettingsScreen::Draw(Painter& painter, platform::Canvas& target) {
       case Row::kLanguage: parts.leftIcon = kLanguageIcon; parts.rightIcon = kArrowRight; break;
       case Row::kLocation:
         parts.leftIcon = kLocationIcon;
-        value = resources::FormatText(L"%s, %s", {data.settings.countryName, data.settings.operatorName});
-        parts.rightText = value;
+        parts.rightIcon = kArrowRight;
         break;
       case Row::kLogOut: break;
     }
-    DrawListRow(painter, target, i, RowText(row), selected, kTickerFirstRow + i, parts);
+    // The location row shows the chosen country and operator themselves
+    // (its label only until there are some): both names rarely fit beside
+    // a label in the narrow screen.
+    std::wstring text = RowText(row);
+    if (row == Row::kLocation && !data.settings.countryName.empty()) {
+      text = resources::FormatText(L"%s, %s", {data.settings.countryName, data.settings.operatorName});
+    }
+    DrawListRow(painter, target, i, text, selected, kTickerFirstRow + i, parts);
   }
   DrawSoftKeyBar(painter, target, kSoftKeySelect, kNoSoftKey, kSoftKeyBack);
 }
