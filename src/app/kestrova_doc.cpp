@@ -70,12 +70,18 @@ void CKestrovaDoc::WaitForWorkers() {
   }
 }
 
-void CKestrovaDoc::ShutdownSession() {
+void CKestrovaDoc::EndSession() {
+  if (sessionEnded_) return;
+  sessionEnded_ = true;
   network_.cancel = 1;
   WaitForWorkers();
   net::CloseKeptConnection(network_);
   if (view_ != nullptr) view_->DeletePlayer();
   SaveSettings();
+}
+
+void CKestrovaDoc::ShutdownSession() {
+  EndSession();
   FreeDataLists();
   if (frame_ != nullptr) loop_.Post(frame_, platform::WM_CLOSE, 0, 0);
 }

@@ -47,6 +47,11 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
 
   void SubmitRequest(int command, ui::Screen& requester, bool waiter, ui::CommandParameters parameters) override;
   void ShutdownSession() override;
+  // The part of the end that also runs when the window is closed from
+  // outside (the desktop's close button, a signal): cancel, wait for the
+  // workers, close the kept connection, delete the player, save the
+  // settings. Runs once; later calls do nothing.
+  void EndSession();
   // Workers started and not yet finished.
   int BusyCount() const { return busy_.load(); }
   // True when no worker thread runs any more (none still delivers).
@@ -79,6 +84,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   ViewRelay relay_{*this};
   std::atomic<int> busy_{0};
   StreamSetupState streamSetup_;
+  bool sessionEnded_ = false;
   // Last member: its threads end before anything they use goes.
   WorkerThreads workers_;
 };

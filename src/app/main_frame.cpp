@@ -46,6 +46,9 @@ void CMainFrame::OnActivate(platform::WPARAM) {
 }
 
 void CMainFrame::OnClose() {
+  // However the window is closed, the session ends in order and the
+  // settings are saved.
+  document_.EndSession();
   view_.reset();
   window_.reset();
   loop_.PostQuit(0);

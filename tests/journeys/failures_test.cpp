@@ -51,13 +51,16 @@ TEST_F(FailuresTest, AWrongPasswordOrAMissingServerShowsTheErrorAndAStalledOneSt
   auto ui = std::make_unique<UiHarness>(KESTROVA_BIN_DIR, options);
   ASSERT_TRUE(ui->RunUntil([&] { return silent.BodyBytesSent() > 0; }, 10s));
   EXPECT_TRUE(ui->View().Busy());
-  // The window is closed while the log-in hangs: the program ends at once
-  // and delivers nothing.
+  // The window is closed while the log-in hangs: the program ends at once,
+  // delivers nothing and keeps the user's choices.
+  ui->Document().settings.countryCode = L"FR";
+  const std::filesystem::path registry = ui->RegistryFile();
   const auto start = std::chrono::steady_clock::now();
   ui->Loop().Post(ui->App().Frame(), platform::WM_CLOSE, 0, 0);
   EXPECT_EQ(ui->Loop().Run(), 0);
-  ui.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  EXPECT_EQ(RegistryText(registry, L"strCountryCode"), L"FR");
+  ui.reset();
 }
 
 TEST_F(FailuresTest, ARequiredUpdateOffersOnlyDownloadAndExitARecommendedOneCanBeSkipped) {

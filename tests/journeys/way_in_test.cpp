@@ -3,6 +3,13 @@
 // settings, the exit; then a second start that logs in by itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include "app/kestrova_doc.h"
 #include "journey_fixture.h"
 #include "ui/screens/login_screen.h"
@@ -16,6 +23,28 @@ using WayInTest = JourneyTest;
 using namespace std::chrono_literals;
 
 constexpr int kNoticeTitle = 44;
+
+// Median time of a key press up to the finished repaint, in microseconds.
+long MedianPressMicros(UiHarness& ui, std::uint32_t first, std::uint32_t second) {
+  std::vector<long> times;
+  for (int i = 0; i < 20; ++i) {  // pairs, so the selection ends where it began
+    const auto start = std::chrono::steady_clock::now();
+    ui.Press(i % 2 == 0 ? first : second);
+    times.push_back(static_cast<long>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count()));
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// The resident memory of the process, in KiB (0 when unknown).
+long ResidentKib() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  }
+  return 0;
+}
 
 int IndexOfCountry(app::CKestrovaDoc& doc, const std::wstring& code) {
   for (std::size_t i = 0; i < doc.countries.size(); ++i) {
@@ -47,6 +76,8 @@ TEST_F(WayInTest, FirstStartRegistersChoosesALocationReadsTheNoticesAndTheSecond
     EXPECT_TRUE(Contains(registering, "new_user.php"));
     EXPECT_TRUE(Contains(registering, "version.php"));
     EXPECT_TRUE(Contains(registering, "countries.php"));
+
+    RecordProperty("country_list_key_to_repaint_us", MedianPressMicros(ui, platform::VK_DOWN, platform::VK_UP));
 
     // Russia, its first operator, its first zone.
     const int russia = IndexOfCountry(doc, L"RU");
@@ -86,6 +117,9 @@ TEST_F(WayInTest, FirstStartRegistersChoosesALocationReadsTheNoticesAndTheSecond
     EXPECT_EQ(menu.Selection(), 3);
     ui.Press(platform::VK_RIGHT);
     EXPECT_EQ(menu.Selection(), 0);
+
+    RecordProperty("main_menu_key_to_repaint_us", MedianPressMicros(ui, platform::VK_RIGHT, platform::VK_LEFT));
+    RecordProperty("resident_kib_after_way_in", ResidentKib());
 
     // Settings: six rows with SMS payment; the quality wraps to the last.
     ui.Press(platform::VK_RIGHT);
