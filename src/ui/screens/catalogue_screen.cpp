@@ -27,6 +27,27 @@ bool CatalogueScreen::Succeeded(const model::RequestResultPtr& result) {
   return false;
 }
 
+bool CatalogueScreen::OnPointer(int x, int y, int kind) {
+  if (Screen::OnPointer(x, y, kind)) return true;
+  if (hitRow_ < 0) return false;
+  if (kind == kPointerUp && Activatable(hitRow_)) Activate();
+  return true;
+}
+
+bool CatalogueScreen::OnKeyDown(int key) {
+  if (Screen::OnKeyDown(key)) return true;
+  if (key != kKeyAction || !Activatable(selection_)) return false;
+  Activate();
+  return true;
+}
+
+bool CatalogueScreen::OnKeyUp(int key) {
+  if (Screen::OnKeyUp(key)) return true;
+  if (popupShown_ || key != kKeyRightSoft) return false;
+  Back();
+  return true;
+}
+
 void CatalogueScreen::ResetList(int itemCount, int selection) {
   itemCount_ = std::max(itemCount, 0);
   ResetRows(itemCount_);

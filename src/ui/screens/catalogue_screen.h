@@ -40,6 +40,12 @@ class CatalogueScreen : public Screen {
   // or settings sequence is entered in the same one.
   virtual int EntryMode() const { return kModeRegistration; }
 
+  // The list pattern: a tap selects a row and its release activates it,
+  // the action key activates the selected row, the right soft key goes back.
+  bool OnPointer(int x, int y, int kind) override;
+  bool OnKeyDown(int key) override;
+  bool OnKeyUp(int key) override;
+
  protected:
   ScreenDocument& Document() const;
   model::DataState& Data() const;
@@ -53,6 +59,12 @@ class CatalogueScreen : public Screen {
   bool Succeeded(const model::RequestResultPtr& result);
   // Rows, selection and first row from the start, and a fresh scroll bar.
   void ResetList(int itemCount, int selection = 0);
+
+  // What activating the selected row does, which rows can be activated,
+  // and where the back key leads.
+  virtual void Activate() {}
+  virtual bool Activatable(int row) const { return row >= 0 && row < itemCount_; }
+  virtual void Back() {}
 };
 
 }  // namespace kestrova::ui::screens

@@ -36,7 +36,7 @@ void LanguageScreen::ApplyLanguage(int language) {
   Data().settings.languageId = language;
 }
 
-void LanguageScreen::Choose() {
+void LanguageScreen::Activate() {
   if (selection_ < 0 || selection_ >= kLanguageCount) return;
   ApplyLanguage(selection_ + 1);
   if (mode_ == kModeSettings) {
@@ -46,30 +46,13 @@ void LanguageScreen::Choose() {
   }
 }
 
-bool LanguageScreen::OnPointer(int x, int y, int kind) {
-  if (Screen::OnPointer(x, y, kind)) return true;
-  if (hitRow_ < 0) return false;
-  if (kind == kPointerUp) Choose();
-  return true;
-}
-
-bool LanguageScreen::OnKeyDown(int key) {
-  if (Screen::OnKeyDown(key)) return true;
-  if (key != kKeyAction) return false;
-  Choose();
-  return true;
-}
-
-bool LanguageScreen::OnKeyUp(int key) {
-  if (Screen::OnKeyUp(key)) return true;
-  if (popupShown_ || key != kKeyRightSoft) return false;
+void LanguageScreen::Back() {
   if (mode_ == kModeSettings) {
     ApplyLanguage(languageAtEntry_);
     Navigate(kSettingsScreen);
   } else {
     Shutdown();
   }
-  return true;
 }
 
 void LanguageScreen::OnRequestDone(int command, model::RequestResultPtr result) {

@@ -13,16 +13,14 @@ class LanguageScreen final : public CatalogueScreen {
   LanguageScreen();
 
   bool Enter(const ScreenEntry& entry) override;
-  bool OnPointer(int x, int y, int kind) override;
-  bool OnKeyDown(int key) override;
-  bool OnKeyUp(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
 
   int EntryMode() const override { return mode_; }
 
  private:
-  void Choose();
+  void Activate() override;
+  void Back() override;
   void ApplyLanguage(int language);
 
   int mode_ = kModeFirstStart;

@@ -73,7 +73,7 @@ bool LocationScreen::Enter(const ScreenEntry& entry) {
   return true;
 }
 
-void LocationScreen::Choose() {
+void LocationScreen::Activate() {
   // The list may have been refilled since the screen was drawn.
   if (selection_ < 0 || selection_ >= ListSize()) return;
   const auto i = static_cast<std::size_t>(selection_);
@@ -112,27 +112,6 @@ void LocationScreen::Back() {
     case kOperatorScreen: Navigate(kCountryScreen); break;
     default: Navigate(kOperatorScreen); break;
   }
-}
-
-bool LocationScreen::OnPointer(int x, int y, int kind) {
-  if (Screen::OnPointer(x, y, kind)) return true;
-  if (hitRow_ < 0) return false;
-  if (kind == kPointerUp) Choose();
-  return true;
-}
-
-bool LocationScreen::OnKeyDown(int key) {
-  if (Screen::OnKeyDown(key)) return true;
-  if (key != kKeyAction) return false;
-  Choose();
-  return true;
-}
-
-bool LocationScreen::OnKeyUp(int key) {
-  if (Screen::OnKeyUp(key)) return true;
-  if (popupShown_ || key != kKeyRightSoft) return false;
-  Back();
-  return true;
 }
 
 void LocationScreen::OnRequestDone(int command, model::RequestResultPtr result) {

@@ -16,9 +16,6 @@ class LocationScreen final : public CatalogueScreen {
   explicit LocationScreen(int id);
 
   bool Enter(const ScreenEntry& entry) override;
-  bool OnPointer(int x, int y, int kind) override;
-  bool OnKeyDown(int key) override;
-  bool OnKeyUp(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
 
@@ -28,8 +25,8 @@ class LocationScreen final : public CatalogueScreen {
   int ListSize() const;
   int StoredChoice() const;  // index of the stored choice, 0 when none
   std::wstring ItemText(int index) const;
-  void Choose();
-  void Back();
+  void Activate() override;
+  void Back() override;
 
   int mode_ = kModeRegistration;
 };

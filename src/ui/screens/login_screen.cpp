@@ -92,26 +92,7 @@ void LoginScreen::Activate() {
   if (selection_ == kRegisterButton) Submit(model::kCommandNewUser);
 }
 
-bool LoginScreen::OnPointer(int x, int y, int kind) {
-  if (Screen::OnPointer(x, y, kind)) return true;
-  if (hitRow_ < 0) return false;
-  if (kind == kPointerUp && hitRow_ >= kLoginButton) Activate();
-  return true;
-}
-
-bool LoginScreen::OnKeyDown(int key) {
-  if (Screen::OnKeyDown(key)) return true;
-  if (key != kKeyAction || selection_ < kLoginButton) return false;
-  Activate();
-  return true;
-}
-
-bool LoginScreen::OnKeyUp(int key) {
-  if (Screen::OnKeyUp(key)) return true;
-  if (popupShown_ || key != kKeyRightSoft) return false;
-  Shutdown();
-  return true;
-}
+void LoginScreen::Back() { Shutdown(); }
 
 void LoginScreen::OnPopupKey(int key) {
   const PopupKind kind = popup_;

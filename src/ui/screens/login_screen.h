@@ -33,9 +33,6 @@ class LoginScreen final : public CatalogueScreen {
   // After the language was chosen at the first start, the welcome pop-up
   // speaks it.
   void Refresh(const ScreenEntry& entry) override;
-  bool OnPointer(int x, int y, int kind) override;
-  bool OnKeyDown(int key) override;
-  bool OnKeyUp(int key) override;
   void OnPopupKey(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
@@ -48,7 +45,9 @@ class LoginScreen final : public CatalogueScreen {
   enum class PopupKind { kNone, kWelcome, kUpdate };
 
   static int DrawRow(int selection);
-  void Activate();
+  void Activate() override;
+  bool Activatable(int row) const override { return row == kLoginButton || row == kRegisterButton; }
+  void Back() override;
   void OnVersion();
   // Keeps what was typed into the box for its row, before it is used.
   void SyncFields();

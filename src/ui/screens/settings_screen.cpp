@@ -94,20 +94,9 @@ void SettingsScreen::LogOut() {
   Navigate(kLoginScreen);
 }
 
-bool SettingsScreen::OnPointer(int x, int y, int kind) {
-  if (Screen::OnPointer(x, y, kind)) return true;
-  if (hitRow_ < 0) return false;
-  if (kind == kPointerUp) Activate();
-  return true;
-}
-
 bool SettingsScreen::OnKeyDown(int key) {
-  if (Screen::OnKeyDown(key)) return true;
+  if (CatalogueScreen::OnKeyDown(key)) return true;
   const Row row = RowAt(selection_);
-  if (key == kKeyAction) {
-    Activate();
-    return true;
-  }
   if (row == Row::kQuality && (key == kKeyLeft || key == kKeyRight)) {
     StepQuality(key == kKeyLeft ? -1 : 1);
     return true;
@@ -119,16 +108,13 @@ bool SettingsScreen::OnKeyDown(int key) {
   return false;
 }
 
-bool SettingsScreen::OnKeyUp(int key) {
-  if (Screen::OnKeyUp(key)) return true;
-  if (popupShown_ || key != kKeyRightSoft) return false;
+void SettingsScreen::Back() {
   model::DataState& data = Data();
   if (quality_ >= 0 && static_cast<std::size_t>(quality_) < data.qualities.size()) {
     data.settings.qualityId = data.qualities[static_cast<std::size_t>(quality_)]->id;
   }
   Document().SaveSettings();
   Navigate(kMainMenuScreen);
-  return true;
 }
 
 void SettingsScreen::OnPopupKey(int key) {

@@ -17,9 +17,7 @@ class SettingsScreen final : public CatalogueScreen {
   SettingsScreen();
 
   bool Enter(const ScreenEntry& entry) override;
-  bool OnPointer(int x, int y, int kind) override;
   bool OnKeyDown(int key) override;
-  bool OnKeyUp(int key) override;
   void OnPopupKey(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
@@ -32,7 +30,8 @@ class SettingsScreen final : public CatalogueScreen {
 
  private:
   bool HasPaymentRow() const { return itemCount_ == 6; }
-  void Activate();
+  void Activate() override;
+  void Back() override;
   void StepQuality(int step);
   void LogOut();
   std::wstring RowText(Row row) const;
