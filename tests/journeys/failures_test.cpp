@@ -58,7 +58,7 @@ TEST_F(FailuresTest, AWrongPasswordOrAMissingServerShowsTheErrorAndAStalledOneSt
   const auto start = std::chrono::steady_clock::now();
   ui->Loop().Post(ui->App().Frame(), platform::WM_CLOSE, 0, 0);
   EXPECT_EQ(ui->Loop().Run(), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // the transfer sees the cancel within about a second
   EXPECT_EQ(RegistryText(registry, L"strCountryCode"), L"FR");
   ui.reset();
 }
