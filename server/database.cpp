@@ -27,8 +27,10 @@ Statement& Statement::Bind(int index, std::int64_t value) {
 }
 
 Statement& Statement::Bind(int index, std::string_view value) {
-  if (sqlite3_bind_text(statement_.get(), index, value.data(), static_cast<int>(value.size()),
-                        SQLITE_TRANSIENT) != SQLITE_OK) {
+  // An empty view may have no data pointer, which SQLite would bind as NULL:
+  // an empty text is still a text.
+  const char* text = value.data() != nullptr ? value.data() : "";
+  if (sqlite3_bind_text(statement_.get(), index, text, static_cast<int>(value.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
     Fail(db_, "bind");
   }
   return *this;

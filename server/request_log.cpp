@@ -26,9 +26,16 @@ bool RequestLog::Open(const std::string& file) {
 }
 
 void RequestLog::Record(std::string_view target) {
+  // Anybody can send long targets without logging in: they must not grow
+  // the server's memory without bound.
+  target = target.substr(0, kTargetLimit);
   std::lock_guard lock(mutex_);
   targets_.emplace_back(target);
-  if (targets_.size() > kMemoryLimit) targets_.pop_front();
+  bytes_ += target.size();
+  while (!targets_.empty() && (targets_.size() > kMemoryLimit || bytes_ > kMemoryBytes)) {
+    bytes_ -= targets_.front().size();
+    targets_.pop_front();
+  }
   if (file_) {
     std::fwrite(target.data(), 1, target.size(), file_.get());
     std::fputc('\n', file_.get());
@@ -39,8 +46,16 @@ void RequestLog::Record(std::string_view target) {
 std::vector<std::string> RequestLog::Snapshot(bool clear) {
   std::lock_guard lock(mutex_);
   std::vector<std::string> targets(targets_.begin(), targets_.end());
-  if (clear) targets_.clear();
+  if (clear) {
+    targets_.clear();
+    bytes_ = 0;
+  }
   return targets;
+}
+
+std::size_t RequestLog::MemoryBytes() {
+  std::lock_guard lock(mutex_);
+  return bytes_;
 }
 
 }  // namespace kestrova::server

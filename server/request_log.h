@@ -25,8 +25,14 @@ class RequestLog {
   // the same step.
   std::vector<std::string> Snapshot(bool clear);
 
-  // The memory keeps at most this many recent targets; the file keeps all.
+  // The memory keeps at most this many recent targets and this many bytes
+  // of them (the oldest go first); the file keeps all. A target longer than
+  // kTargetLimit is kept cut to that length, in memory and in the file.
   static constexpr std::size_t kMemoryLimit = 100000;
+  static constexpr std::size_t kMemoryBytes = std::size_t{8} * 1024 * 1024;
+  static constexpr std::size_t kTargetLimit = 2048;
+
+  std::size_t MemoryBytes();
 
  private:
   struct FileCloser {
@@ -35,6 +41,7 @@ class RequestLog {
 
   std::mutex mutex_;  // guards everything below
   std::deque<std::string> targets_;
+  std::size_t bytes_ = 0;  // the sizes of targets_ added up
   std::unique_ptr<std::FILE, FileCloser> file_;
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/image_size.h"
 #include "platform/sdl_handles.h"
 
 namespace kestrova::platform {
@@ -13,6 +14,8 @@ ArgbImage DecodeImage(const std::uint8_t* data, std::size_t length) {
   if (data == nullptr || length == 0 || length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     return {};
   }
+  const std::optional<ImageSize> declared = DeclaredImageSize(data, length);
+  if (!declared || declared->width > kMaxImageSide || declared->height > kMaxImageSide) return {};
   SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(length));
   if (stream == nullptr) return {};
   SurfacePtr decoded(IMG_Load_RW(stream, 1));  // closes the stream

@@ -232,6 +232,19 @@ TEST(LaunchBrowserTest, HandsTheLinkOverAsOneArgumentWithoutAShell) {
   EXPECT_EQ(seen, platform::EncodeUtf8(link));
   EXPECT_FALSE(std::filesystem::exists("x"));
 
+  // Only web addresses reach the browser: no other scheme, no option.
+  ::setenv("BROWSER", script.c_str(), 1);
+  std::filesystem::remove(output);
+  for (const wchar_t* refused : {L"file:///etc/passwd", L"-x http://example.invalid/", L"javascript:alert(1)",
+                                 L"", L"http://example.invalid/\nX-Injected: 1"}) {
+    EXPECT_FALSE(net::LaunchBrowser(refused)) << platform::EncodeUtf8(refused);
+  }
+  EXPECT_TRUE(net::LaunchBrowser(L"HTTPS://example.invalid/ok"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  std::ifstream last(output);
+  std::getline(last, seen);
+  EXPECT_EQ(seen, "HTTPS://example.invalid/ok");
+
   ::setenv("BROWSER", (dir / "missing-browser").c_str(), 1);
   EXPECT_FALSE(net::LaunchBrowser(L"http://example.invalid/"));
   if (previous != nullptr)

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <thread>
 
+#include "request_log.h"
 #include "support/server_fixture.h"
 
 namespace kestrova::test {
@@ -181,3 +182,26 @@ TEST_F(RobustnessTest, RequestRateOnLoopback) {
 
 }  // namespace
 }  // namespace kestrova::test
+
+namespace kestrova::server {
+namespace {
+
+// Long request targets cannot grow the request log without bound.
+TEST(RequestLogMemory, LongTargetsAreCutAndTheLogIsBoundedByBytes) {
+  RequestLog log;
+  const std::string longTarget = "/x?" + std::string(100000, 'a');
+  log.Record(longTarget);
+  auto kept = log.Snapshot(false);
+  ASSERT_EQ(kept.size(), 1U);
+  EXPECT_EQ(kept[0].size(), RequestLog::kTargetLimit);
+  EXPECT_EQ(kept[0], longTarget.substr(0, RequestLog::kTargetLimit));
+  for (int i = 0; i < 10000; ++i) log.Record(longTarget);
+  EXPECT_LE(log.MemoryBytes(), RequestLog::kMemoryBytes);
+  log.Record("/last");
+  kept = log.Snapshot(true);
+  EXPECT_EQ(kept.back(), "/last");
+  EXPECT_EQ(log.MemoryBytes(), 0U);
+}
+
+}  // namespace
+}  // namespace kestrova::server

@@ -86,6 +86,13 @@ TEST_F(SmsTest, UnusableMessagesAreSetAsideWithoutCredit) {
   EXPECT_EQ(api_->Balance(s), 30);
 }
 
+TEST_F(SmsTest, AReportWithAnEmptyTextOrNumberIsStillAReport) {
+  const Session s = api_->Register();
+  EXPECT_EQ(Report(s, "7733", ""), "ok");
+  EXPECT_EQ(Report(s, "", "KINO"), "ok");
+  EXPECT_EQ(Report(s, "", "%20"), "ok");
+}
+
 TEST_F(SmsTest, PackageSmsMeetsItsReportInEitherOrder) {
   const Session report_first = api_->Register();
   const Session sms_first = api_->Register();

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <vector>
+
+#include "platform/image.h"
+#include "platform/image_size.h"
 #include "platform/text.h"
 #include "resources/skin_archive.h"
 #include "support/sample_screens.h"
@@ -73,6 +78,34 @@ TEST(SkinImages, BytesThatAreNoImageLeaveTheImageEmpty) {
   EXPECT_EQ(image.width, 0);
   EXPECT_FALSE(ui::LoadSkinImage(5, nullptr, 0).Loaded());
   EXPECT_FALSE(ui::LoadSkinImage(99, garbage, sizeof garbage).Loaded());
+}
+
+// A few bytes can declare a picture of gigabytes: such files are refused
+// from their header, before any pixel memory is set aside.
+TEST(SkinImages, PicturesDeclaringAHugeSizeAreRefusedBeforeDecoding) {
+  resources::SkinArchive archive;
+  ASSERT_TRUE(archive.Load(kBinDir / "data.dat"));
+  const std::uint8_t* png = nullptr;
+  const std::size_t length = archive.Find(L"bg_top_line.png", &png);
+  ASSERT_GT(length, 24U);
+  EXPECT_EQ(platform::DecodeImage(png, length).Width(), 240);
+
+  std::vector<std::uint8_t> bomb(png, png + length);
+  const std::uint8_t huge[] = {0x00, 0x00, 0x3E, 0x80};  // 16000
+  std::copy(std::begin(huge), std::end(huge), bomb.begin() + 16);  // IHDR width
+  std::copy(std::begin(huge), std::end(huge), bomb.begin() + 20);  // IHDR height
+  const std::vector<std::uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF, 0xC0, 0x00, 0x11,
+                                          0x08, 0x3E, 0x80, 0x3E, 0x80, 0x03, 0x01, 0x22, 0x00, 0x02, 0x11, 0x01};
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(platform::DecodeImage(bomb.data(), bomb.size()).Empty());
+  EXPECT_TRUE(platform::DecodeImage(jpeg.data(), jpeg.size()).Empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  const auto declared = platform::DeclaredImageSize(jpeg.data(), jpeg.size());
+  ASSERT_TRUE(declared);
+  EXPECT_EQ(declared->width, 16000);
+  // Only PNG and JPEG are decoded at all.
+  const std::uint8_t bmp[] = {'B', 'M', 0, 0, 0, 0};
+  EXPECT_TRUE(platform::DecodeImage(bmp, sizeof bmp).Empty());
 }
 
 TEST(SkinImages, WithoutAnyImageEveryDrawingOperationStillWorks) {

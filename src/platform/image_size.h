@@ -1,0 +1,22 @@
+// The pixel size a PNG or JPEG file declares in its header, read without
+// decoding it: a small file can declare an enormous picture, so the size is
+// checked before any memory is set aside for the pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace kestrova::platform {
+
+struct ImageSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The declared size of a PNG (its IHDR) or a baseline or progressive JPEG
+// (its first start-of-frame segment); nothing for any other or a damaged
+// header.
+std::optional<ImageSize> DeclaredImageSize(const std::uint8_t* data, std::size_t length);
+
+}  // namespace kestrova::platform
