@@ -219,6 +219,9 @@ struct Transfer {
   HttpSession::BodySink& sink;
   std::string headers;
   bool headersComplete = false;
+  bool interimResponse = false;  // the header block being read is a 1xx one
+  bool finalHeaders = false;     // the headers of the real response are complete
+  const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   std::size_t bodyBytes = 0;
   HttpSession::BodySink::Step stop = HttpSession::BodySink::Step::Continue;
   bool tooLarge = false;
@@ -241,12 +244,17 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   if (line.starts_with("HTTP/")) {
     transfer.headers.clear();
     transfer.headersComplete = false;
+    const auto space = line.find(' ');
+    transfer.interimResponse = space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '1';
   }
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   if (transfer.headers.size() + line.size() > kMaxHeaderBytes) return 0;
   transfer.headers.append(line);
   transfer.headers += "\r\n";
-  if (line.empty()) transfer.headersComplete = true;
+  if (line.empty()) {
+    transfer.headersComplete = true;
+    if (!transfer.interimResponse) transfer.finalHeaders = true;
+  }
   return bytes;
 }
 
@@ -274,9 +282,13 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     transfer.cancelled = true;
     return 1;
   }
-  const auto silence = std::chrono::steady_clock::now() - transfer.lastActivity;
-  // Silent for too long: the transfer ends as failed.
-  return silence >= transfer.request.limits.stallTimeout ? 1 : 0;
+  const auto now = std::chrono::steady_clock::now();
+  const auto limit = transfer.request.limits.stallTimeout;
+  // Silent for too long, or still without the real response's headers (any
+  // byte keeps a line "alive", endless interim responses included): the
+  // transfer ends as failed. A slow body is curl's low-speed limit.
+  if (now - transfer.lastActivity >= limit) return 1;
+  return !transfer.finalHeaders && now - transfer.started >= limit ? 1 : 0;
 }
 
 HttpResponse Fail(HttpOutcome outcome) {
@@ -322,6 +334,10 @@ HttpResponse HttpSession::Perform(const HttpRequest& request, BodySink& sink) {
   // Worker threads: no signals for time-outs.
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.limits.connectTimeout.count()));
+  const auto lowSpeedSeconds =
+      std::max<long>(1, static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(request.limits.stallTimeout).count()));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kMinimumBytesPerSecond);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, lowSpeedSeconds);
   // An announced length over the limit fails before the body is read; a
   // header request drops the body anyway and need not refuse it.
   if (sink.WantsBody()) {

@@ -29,10 +29,17 @@ inline constexpr std::chrono::milliseconds kConnectTimeout{20000};
 // cannot keep the waiting indicator up for ever.
 inline constexpr std::chrono::milliseconds kStallTimeout{30000};
 
+// A body that arrives slower than this on average over a whole stall time
+// fails too: a server dripping a byte now and then is as good as silent.
+inline constexpr long kMinimumBytesPerSecond = 100;
+
 struct HttpLimits {
   std::chrono::milliseconds connectTimeout = kConnectTimeout;
-  // Checked about once a second while the line is silent, so a transfer
-  // ends between this time and a second later.
+  // Checked about once a second, so a transfer ends between this time and a
+  // second later: nothing at all received for this long; the final
+  // response's headers not complete this long after the start (endless
+  // interim responses, dripped headers); a body slower than
+  // kMinimumBytesPerSecond for this long (whole seconds, at least one).
   std::chrono::milliseconds stallTimeout = kStallTimeout;
   std::size_t maxBodyBytes = kMaxBodyBytes;
 };

@@ -1,7 +1,12 @@
 // The HTTP transport against a real server on a loopback port.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -217,6 +222,71 @@ TEST_F(HttpTransport, ATransferThatStallsFailsAfterTheStallTime) {
   std::wstring headers;
   EXPECT_FALSE(HttpGetKeepAlive(doc_.Doc().Network(), Url("/stall.php"), file));
   EXPECT_FALSE(doc_->Network().keptConnection.IsOpen());
+}
+
+// A server that never answers for real: after the request it sends an
+// interim "100 Continue" response every 50 ms until the client leaves.
+class EndlessInterimServer {
+ public:
+  EndlessInterimServer() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 1);
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      const int client = ::accept(listener_, nullptr, nullptr);
+      if (client < 0) return;
+      char request[4096];
+      static_cast<void>(::recv(client, request, sizeof request, 0));
+      constexpr std::string_view kInterim = "HTTP/1.1 100 Continue\r\n\r\n";
+      for (int i = 0; i < 400 && !stop_; ++i) {
+        if (::send(client, kInterim.data(), kInterim.size(), MSG_NOSIGNAL) < 0) break;
+        std::this_thread::sleep_for(50ms);
+      }
+      ::close(client);
+    });
+  }
+  ~EndlessInterimServer() {
+    stop_ = true;
+    ::shutdown(listener_, SHUT_RDWR);
+    thread_.join();
+    ::close(listener_);
+  }
+  EndlessInterimServer(const EndlessInterimServer&) = delete;
+  EndlessInterimServer& operator=(const EndlessInterimServer&) = delete;
+  std::wstring Url() const { return L"http://127.0.0.1:" + std::to_wstring(port_) + L"/x.php"; }
+
+ private:
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(HttpTransport, ADrippedBodyOrEndlessInterimResponsesEndLikeASilentServer) {
+  LoopbackReply drip;
+  drip.body = std::string(100000, 'd');
+  drip.pieceBytes = 1;
+  drip.pause = 100ms;  // 10 bytes a second: something arrives all the time
+  server_.Serve("/drip.php", drip);
+  doc_->Network().httpLimits.stallTimeout = 1s;
+  std::filesystem::path file;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), Url("/drip.php"), file));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(tmp_.FileCount(), 0U);
+
+  EndlessInterimServer interim;
+  start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(HttpGetToFile(doc_.Doc().Network(), interim.Url(), file));
+  std::wstring headers;
+  EXPECT_FALSE(HttpGetKeepAlive(doc_.Doc().Network(), interim.Url(), file, {}, &headers));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
 }
 
 TEST_F(HttpTransport, ABodyOverThirtyTwoMebibytesFailsAndItsFileIsRemoved) {
