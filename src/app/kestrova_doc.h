@@ -41,6 +41,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   void SetFrame(platform::MessageTarget* frame) { frame_ = frame; }
 
   model::DataState& Data() override { return *this; }
+  std::int64_t ServerNow() const override { return network_.ServerNow(); }
   net::NetworkContext& Network() { return network_; }
   // The handle the endpoints run with.
   net::ApiContext Api() { return {*this, network_}; }

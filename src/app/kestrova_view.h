@@ -65,7 +65,7 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) override;
 
   // Operations for the screens and the frame.
-  void CreatePlayer();
+  void CreatePlayer() override;
   void DeletePlayer() override;
   ui::ViewPlayer* Player() const { return player_.get(); }
   void SetPlayerFactory(PlayerFactory factory) { playerFactory_ = std::move(factory); }

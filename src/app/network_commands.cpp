@@ -96,8 +96,15 @@ RequestResultPtr CurrentProgramme(const NetworkTask& task, const net::ApiContext
   return net::CurrentBlock(api, which, task.parameters.channel->id, api.data.nowNextEntries);
 }
 
-RequestResultPtr NextPreview(const net::ApiContext& api) {
-  net::FetchNextPreview(api.network, api.data.previews);
+// One preview picture, downloaded into the delivery the screen handed over
+// (never into the data state, which the screen reads meanwhile). Always ok:
+// a failed download delivers an empty picture, so the numbering goes on.
+RequestResultPtr NextPreview(const NetworkTask& task, const net::ApiContext& api) {
+  const std::shared_ptr<ui::PreviewDelivery>& delivery = task.parameters.preview;
+  if (delivery && !task.parameters.text.empty()) {
+    delivery->picture = net::FetchPreviewImage(api.network, task.parameters.text);
+    delivery->done.store(true, std::memory_order_release);
+  }
   auto result = net::NewRequestResult();
   result->ok = 1;
   return result;
@@ -165,7 +172,7 @@ RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContex
     case model::kCommandVideoDetails:
       if (p.video == nullptr) return nullptr;
       return net::VideoDetails(api, p.video->id, api.data.videoDetail);
-    case model::kCommandNextPreview: return NextPreview(api);
+    case model::kCommandNextPreview: return NextPreview(task, api);
     default: return nullptr;  // 25 runs on its own worker; 26, 27 and unknown ids give none
   }
 }

@@ -4,14 +4,25 @@
 // type itself stays out of sight of the screens.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "model/data_state.h"
+#include "platform/argb_image.h"
 
 namespace kestrova::ui {
 
 class Screen;
+
+// Where a preview picture download (command 33) leaves its picture: the
+// worker fills `picture` and then sets `done`; the screen takes the picture
+// on its own thread once `done` is set, so the two never touch it at once.
+struct PreviewDelivery {
+  std::atomic<bool> done{false};
+  platform::ArgbImage picture;
+};
 
 // The values a command takes from the screen that submits it. The screen
 // fills in what its command needs when it submits; the worker works on its
@@ -29,7 +40,8 @@ struct CommandParameters {
   int buyType = 0;                            // 19
   std::wstring email;                         // 22
   std::wstring phone;                         // 22
-  std::wstring text;                          // 22 feedback text, 28 gift code
+  std::wstring text;                          // 22 feedback text, 28 gift code, 33 picture URL
+  std::shared_ptr<PreviewDelivery> preview;   // 33: receives the picture
 };
 
 class ScreenDocument {
@@ -40,6 +52,8 @@ class ScreenDocument {
   // The result reaches the requester's OnRequestDone only while it is the
   // current screen.
   virtual void SubmitRequest(int command, Screen& requester, bool waiter, CommandParameters parameters) = 0;
+  // The current time corrected by the server's time gap, in seconds.
+  virtual std::int64_t ServerNow() const = 0;
   // Writes the settings fields to the registry.
   virtual void SaveSettings() = 0;
   // Ends the program in order: cancels and waits for the workers, stops the

@@ -15,6 +15,9 @@ class ViewHost {
   virtual void InvalidateAndUpdate() = 0;
   // Stops and destroys the player, when there is one (leaving the player).
   virtual void DeletePlayer() = 0;
+  // Replaces the player by a new one attached to the view (entering the
+  // player screen); without a player subsystem there is none.
+  virtual void CreatePlayer() = 0;
   // While the automatic login of a stored account runs, the login form
   // shows no edit box.
   virtual void SetAutomaticLogin(bool running) = 0;

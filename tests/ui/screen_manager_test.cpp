@@ -57,7 +57,7 @@ TEST_F(ScreenManagerTest, ChangingTheScreenClearsTickersHidesTheEditBoxAndTellsB
   EXPECT_EQ(second.currentChanges, (std::vector<bool>{true, false, true}));
   EXPECT_EQ(second.draws, draws + 1);
 
-  ui_.Show(22);  // no screen there: nothing changes
+  ui_.Show(ui::kScreenCount);  // no screen there: nothing changes
   EXPECT_EQ(ui_.Screens().CurrentId(), 10);
 }
 

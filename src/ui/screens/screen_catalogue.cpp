@@ -2,10 +2,18 @@
 
 #include <memory>
 
+#include "ui/screens/block_programme_screen.h"
+#include "ui/screens/channel_folders_screen.h"
+#include "ui/screens/channel_programme_screen.h"
+#include "ui/screens/channel_screen.h"
+#include "ui/screens/day_choice_screen.h"
+#include "ui/screens/details_screen.h"
 #include "ui/screens/language_screen.h"
 #include "ui/screens/location_screen.h"
 #include "ui/screens/login_screen.h"
 #include "ui/screens/main_menu_screen.h"
+#include "ui/screens/now_next_screen.h"
+#include "ui/screens/player_screen.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/settings_screen.h"
 
@@ -17,6 +25,14 @@ void InstallScreens(ScreenManager& manager) {
   for (const int id : {kCountryScreen, kOperatorScreen, kZoneScreen}) manager.Install(std::make_unique<LocationScreen>(id));
   manager.Install(std::make_unique<MainMenuScreen>());
   manager.Install(std::make_unique<SettingsScreen>());
+  manager.Install(std::make_unique<ChannelFoldersScreen>());
+  manager.Install(std::make_unique<ChannelScreen>());
+  manager.Install(std::make_unique<PlayerScreen>());
+  manager.Install(std::make_unique<ChannelProgrammeScreen>());
+  manager.Install(std::make_unique<DayChoiceScreen>());
+  manager.Install(std::make_unique<BlockProgrammeScreen>());
+  manager.Install(std::make_unique<DetailsScreen>());
+  manager.Install(std::make_unique<NowNextScreen>());
   manager.SetNavigator(std::make_unique<ScreenNavigator>());
 }
 

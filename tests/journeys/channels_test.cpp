@@ -1,0 +1,432 @@
+// The TV side against a real server: the channel folders with their
+// positions kept per level, a paid package paid by SMS, the channel card,
+// the programme by day and block, the details with their pictures, the
+// now/next list and the player screen, with stale selections doing nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/kestrova_doc.h"
+#include "app/kestrova_view.h"
+#include "journey_fixture.h"
+#include "resources/string_table.h"
+#include "ui/screens/block_programme_screen.h"
+#include "ui/screens/channel_entries.h"
+#include "ui/screens/channel_folders_screen.h"
+#include "ui/screens/channel_programme_screen.h"
+#include "ui/screens/channel_screen.h"
+#include "ui/screens/details_screen.h"
+#include "ui/screens/now_next_screen.h"
+#include "ui/screens/player_screen.h"
+
+namespace kestrova::test {
+namespace {
+
+using ChannelsTest = JourneyTest;
+using ui::screens::ChannelScreen;
+using ui::screens::DetailsScreen;
+
+constexpr int kPackageFolderId = 6;
+constexpr int kNewsFolderId = 1;
+constexpr int kErrorTitle = 23;
+constexpr int kOfferTitle = 44;
+constexpr int kPaymentSentText = 127;
+
+int IndexOfEntry(const model::FolderNode& folder, int id, bool isFolder) {
+  for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+    if (folder.entries[i]->id == id && (folder.entries[i]->isFolder != 0) == isFolder) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int Count(const std::vector<std::string>& requests, const std::string& part) {
+  return static_cast<int>(
+      std::count_if(requests.begin(), requests.end(), [&](const std::string& r) { return r.find(part) != std::string::npos; }));
+}
+
+long MillisSince(std::chrono::steady_clock::time_point start) {
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+}
+
+// Points the client's SMS service at the spool the test's server reads.
+class SpoolForClient {
+ public:
+  explicit SpoolForClient(const std::filesystem::path& spool) { ::setenv(kVariable, spool.c_str(), 1); }
+  ~SpoolForClient() { ::unsetenv(kVariable); }
+  SpoolForClient(const SpoolForClient&) = delete;
+  SpoolForClient& operator=(const SpoolForClient&) = delete;
+
+ private:
+  static constexpr const char* kVariable = "KESTROVA_SMS_SPOOL";
+};
+
+// Main menu -> channel folders (the root level).
+void OpenChannels(UiHarness& ui) {
+  ui.Press(platform::VK_RETURN);  // tile 0
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelFoldersScreen);
+}
+
+// Opens the sub-folder with `id` from the current level and waits for it.
+void OpenFolder(UiHarness& ui, int id) {
+  const int index = IndexOfEntry(*ui.Document().currentFolder, id, true);
+  ASSERT_GE(index, 0);
+  SelectRow(ui, index);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilIdle());
+  ASSERT_EQ(ui.Document().currentFolder->folderId, id);
+}
+
+// Each row of the rule for catalogue entries (docs/channel-entries.md).
+TEST(ChannelEntryRule, KindAndWatchableFromTheRecordFields) {
+  using ui::screens::EntryKind;
+  model::CatalogueItem folder;
+  folder.isFolder = 1;
+  EXPECT_EQ(ui::screens::KindOf(folder), EntryKind::kSubFolder);
+  model::CatalogueItem reload;
+  reload.id = model::CatalogueItem::kReloadPackageId;
+  reload.noLogo = 1;
+  reload.reloadEntry = 1;
+  EXPECT_EQ(ui::screens::KindOf(reload), EntryKind::kNotLoaded);
+  model::CatalogueItem buy;
+  buy.id = model::CatalogueItem::kBuyPackageId;
+  buy.noLogo = 1;
+  EXPECT_EQ(ui::screens::KindOf(buy), EntryKind::kMustBuy);
+  // Channels from the server keep their kind whatever their id.
+  model::CatalogueItem channel;
+  for (const int id : {101, model::CatalogueItem::kBuyPackageId, model::CatalogueItem::kReloadPackageId}) {
+    channel.id = id;
+    EXPECT_EQ(ui::screens::KindOf(channel), EntryKind::kChannel) << id;
+  }
+  channel.free = 1;
+  channel.haveVideo = 1;
+  EXPECT_TRUE(ui::screens::CanWatch(channel));
+  channel.haveVideo = 0;  // not broadcast live
+  EXPECT_FALSE(ui::screens::CanWatch(channel));
+  channel.haveVideo = 1;
+  channel.free = 0;  // not paid for
+  EXPECT_FALSE(ui::screens::CanWatch(channel));
+  folder.free = 1;
+  folder.haveVideo = 1;
+  EXPECT_FALSE(ui::screens::CanWatch(folder));
+}
+
+TEST_F(ChannelsTest, FoldersKeepTheirPositionsAndTheProgrammeGoesByDayBlockAndEntry) {
+  UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+  ASSERT_TRUE(ui.Started());
+  ASSERT_TRUE(RegisterThroughTheForms(ui));
+  OpenChannels(ui);
+  app::CKestrovaDoc& doc = ui.Document();
+  const int newsIndex = IndexOfEntry(*doc.channelRoot, kNewsFolderId, true);
+  TakeRequests();
+
+  // Down one level: the folder's entries with their logos.
+  SelectRow(ui, newsIndex);
+  auto start = std::chrono::steady_clock::now();
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilIdle());
+  ui.Paint();
+  RecordProperty("folder_action_to_entries_painted_ms", MillisSince(start));
+  ASSERT_EQ(doc.currentFolder->folderId, kNewsFolderId);
+  const auto opening = TakeRequests();
+  EXPECT_EQ(Count(opening, "catchan.php"), 1);
+  EXPECT_GE(Count(opening, "/logos/"), 1);
+  ASSERT_GE(doc.currentFolder->entries.size(), 2U);
+  EXPECT_FALSE(doc.currentFolder->entries[0]->logoImage.Empty());
+
+  // Down a second level (a channel's card) and back up: positions restored.
+  SelectRow(ui, 1);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+  auto* card = dynamic_cast<ChannelScreen*>(ui.Screens().Current());
+  ASSERT_NE(card->Channel(), nullptr);
+  EXPECT_EQ(card->Channel()->id, doc.currentFolder->entries[1]->id);
+  ui.KeyUp(platform::VK_F2);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  EXPECT_EQ(ui.Screens().Current()->Selection(), 1);
+  ui.KeyUp(platform::VK_F2);  // up to the root
+  EXPECT_EQ(doc.currentFolder, doc.channelRoot.get());
+  EXPECT_EQ(ui.Screens().Current()->Selection(), newsIndex);
+  ui.Press(platform::VK_RETURN);  // loaded before: no request
+  EXPECT_EQ(doc.currentFolder->folderId, kNewsFolderId);
+  EXPECT_EQ(ui.Screens().Current()->Selection(), 1);
+  EXPECT_EQ(Count(TakeRequests(), "catchan.php"), 0);
+
+  // A stale selection does nothing.
+  ui.Screens().Current()->SetSelection(99);
+  ui.Press(platform::VK_RETURN);
+  ui.Press(platform::VK_RIGHT);
+  EXPECT_EQ(ui.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  EXPECT_TRUE(TakeRequests().empty());
+  ui.Screens().Current()->SetSelection(0);
+
+  // The channel card of a free live channel: watch, next, previous.
+  ui.Press(platform::VK_RIGHT);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+  card = dynamic_cast<ChannelScreen*>(ui.Screens().Current());
+  EXPECT_EQ(card->ActionRows(), (std::vector{ChannelScreen::Row::kWatch, ChannelScreen::Row::kNextProgrammes,
+                                             ChannelScreen::Row::kPreviousProgrammes}));
+
+  // Now / next: the list, an entry's details and back.
+  SelectRow(ui, 1);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kNowNextScreen));
+  EXPECT_EQ(Count(TakeRequests(), "type=next"), 1);
+  ASSERT_GT(ui.Screens().Current()->ItemCount(), 0);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kDetailsScreen);
+  ui.KeyUp(platform::VK_F2);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kNowNextScreen);
+  ui.KeyUp(platform::VK_F2);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+  SelectRow(ui, 2);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kNowNextScreen));
+  EXPECT_EQ(Count(TakeRequests(), "type=last"), 1);
+  ui.KeyUp(platform::VK_F2);
+
+  // Today's programme: the block running now is selected.
+  ui.KeyUp(platform::VK_F1);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelProgrammeScreen));
+  auto* programme = dynamic_cast<ui::screens::ChannelProgrammeScreen*>(ui.Screens().Current());
+  const std::int64_t now = doc.ServerNow();
+  ASSERT_GT(programme->ItemCount(), 0);
+  const model::ProgrammeBlock* running = programme->SelectedBlock();
+  ASSERT_NE(running, nullptr);
+  EXPECT_LE(running->startTime, now);
+  if (programme->Selection() + 1 < programme->ItemCount()) {
+    EXPECT_GT(running->day->blocks[static_cast<std::size_t>(programme->Selection() + 1)]->startTime, now);
+  }
+
+  // Another day: its blocks, the first one selected.
+  ui.KeyUp(platform::VK_F1);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kDayChoiceScreen);
+  ui.Press(platform::VK_DOWN);
+  start = std::chrono::steady_clock::now();
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelProgrammeScreen));
+  ui.Paint();
+  RecordProperty("day_action_to_blocks_painted_ms", MillisSince(start));
+  EXPECT_TRUE(Contains(TakeRequests(), "blocks.php"));
+  EXPECT_EQ(programme->Selection(), 0);
+  EXPECT_GT(programme->ShownDate(), now);
+  // Back to today through the day choice; going back without choosing keeps the day.
+  ui.KeyUp(platform::VK_F1);
+  ui.Press(platform::VK_UP);
+  ui.KeyUp(platform::VK_F2);
+  EXPECT_GT(programme->ShownDate(), now);
+  ui.KeyUp(platform::VK_F1);
+  ui.Press(platform::VK_UP);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelProgrammeScreen));
+  EXPECT_EQ(programme->SelectedBlock(), running);
+
+  // The block on air: the entry on air is focused, headings never are.
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kBlockProgrammeScreen));
+  auto* block = dynamic_cast<ui::screens::BlockProgrammeScreen*>(ui.Screens().Current());
+  const model::ProgrammeElement* onAir = block->SelectedEntry();
+  ASSERT_NE(onAir, nullptr);
+  EXPECT_LE(onAir->startTime, now);
+  // (In the last minute of a day the server's programme has ended: the first entry.)
+  const bool onAirNow = running->endTime <= running->startTime || now < running->endTime;
+  for (int i = block->Selection() + 1; onAirNow && i < block->ItemCount(); ++i) {
+    if (block->IsProgrammeEntry(i)) {
+      EXPECT_GT(running->elements[static_cast<std::size_t>(i)]->startTime, now);
+    }
+  }
+  for (int i = 0; i < block->ItemCount() + 1; ++i) {
+    ui.Press(platform::VK_DOWN);
+    EXPECT_TRUE(block->IsProgrammeEntry(block->Selection()));
+  }
+  for (int i = 0; i < block->ItemCount() + 1; ++i) {
+    ui.Press(platform::VK_UP);
+    EXPECT_TRUE(block->IsProgrammeEntry(block->Selection()));
+  }
+
+  // Details: six pictures, one after another, and no seventh.
+  TakeRequests();
+  ui.Press(platform::VK_RETURN);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kDetailsScreen);
+  ASSERT_TRUE(ui.RunUntilIdle());
+  auto* details = dynamic_cast<DetailsScreen*>(ui.Screens().Current());
+  EXPECT_EQ(details->PicturesRequested(), DetailsScreen::kMaxPictures);
+  EXPECT_EQ(details->PicturesLoaded(), DetailsScreen::kMaxPictures);
+  const auto pictures = TakeRequests();
+  EXPECT_EQ(Count(pictures, "/previews/"), DetailsScreen::kMaxPictures);
+  EXPECT_EQ(Count(pictures, "/6.jpg"), 1);
+  EXPECT_EQ(Count(pictures, "/7.jpg"), 0);
+  // The slideshow moves on without leaving the screen.
+  const int shown = details->PictureShown();
+  ui.FireTimer(app::CKestrovaView::kTimerSecond);
+  EXPECT_EQ(ui.Screens().CurrentId(), ui::kDetailsScreen);
+  EXPECT_NE(details->PictureShown(), shown);
+
+  // Leaving while pictures load: no result shows up elsewhere.
+  ui.KeyUp(platform::VK_F2);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kBlockProgrammeScreen);
+  ui.Press(platform::VK_RETURN);
+  ui.KeyUp(platform::VK_F2);
+  ASSERT_TRUE(ui.RunUntilIdle());
+  EXPECT_EQ(ui.Screens().CurrentId(), ui::kBlockProgrammeScreen);
+  EXPECT_EQ(ui.PopupTitle(), L"");
+  EXPECT_LT(Count(TakeRequests(), "/previews/"), DetailsScreen::kMaxPictures);
+}
+
+TEST_F(ChannelsTest, APaidPackageIsPaidBySmsAndReloadedWithItsChannels) {
+  const SpoolForClient spool(Spool());
+  UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+  ASSERT_TRUE(ui.Started());
+  ASSERT_TRUE(RegisterThroughTheForms(ui));
+  OpenChannels(ui);
+  OpenFolder(ui, kPackageFolderId);
+  app::CKestrovaDoc& doc = ui.Document();
+  model::FolderNode& package = *doc.currentFolder;
+  // The buy entry, three channels, the buy entry and the reload entry.
+  ASSERT_EQ(package.entries.size(), 6U);
+  EXPECT_EQ(package.entries[0]->id, model::CatalogueItem::kBuyPackageId);
+  EXPECT_EQ(package.entries[5]->reloadEntry, 1);
+
+  // A channel of the package cannot be watched: buy and refresh instead.
+  SelectRow(ui, 1);
+  ui.Press(platform::VK_RETURN);
+  auto* card = dynamic_cast<ChannelScreen*>(ui.Screens().Current());
+  ASSERT_NE(card, nullptr);
+  EXPECT_EQ(card->ActionRows().front(), ChannelScreen::Row::kBuy);
+  ui.KeyUp(platform::VK_F2);
+
+  // The entry whose contents are not loaded loads the level again.
+  SelectRow(ui, 5);
+  TakeRequests();
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilIdle());
+  EXPECT_EQ(Count(TakeRequests(), "catchan.php?"), 1);
+  ASSERT_EQ(doc.currentFolder->entries.size(), 6U);
+  EXPECT_EQ(ui.Screens().Current()->Selection(), 5);
+
+  // The second buy entry: the offer, the SMS, the credit, the reload.
+  SelectRow(ui, 4);
+  ui.Press(platform::VK_RETURN);
+  EXPECT_EQ(ui.PopupTitle(), resources::Strings().Get(kOfferTitle));
+  ui.KeyUp(platform::VK_F1);  // send the SMS
+  ASSERT_TRUE(ui.RunUntilIdle());
+  EXPECT_EQ(ui.Screens().Current()->PopupText(), resources::Strings().Get(kPaymentSentText));
+  const auto paying = TakeRequests();
+  EXPECT_EQ(Count(paying, "sms_sent.php?"), 1);
+  EXPECT_EQ(Count(paying, "catchan.php?"), 1);
+  // The server took the message from the spool and credited it.
+  const std::filesystem::path sent = Spool().parent_path() / "sent";
+  EXPECT_TRUE(std::filesystem::exists(sent) && !std::filesystem::is_empty(sent));
+
+  // The package now lists its three channels, which can be watched; the
+  // saved selection, past the new end, is on the last one.
+  ASSERT_EQ(doc.currentFolder->entries.size(), 3U);
+  EXPECT_TRUE(ui::screens::CanWatch(*doc.currentFolder->entries[0]));
+  EXPECT_EQ(ui.Screens().Current()->Selection(), 2);
+}
+
+TEST_F(ChannelsTest, ThePlayerStepsTheVolumeAndAFailedStartGoesBackAndSaysSo) {
+  UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+  ASSERT_TRUE(ui.Started());
+  ASSERT_TRUE(RegisterThroughTheForms(ui));
+  OpenChannels(ui);
+  OpenFolder(ui, kNewsFolderId);
+  SelectRow(ui, 0);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+
+  auto* player = dynamic_cast<ui::screens::PlayerScreen*>(ui.Screens().GetScreen(ui::kPlayerScreen));
+  ui.Press(platform::VK_RETURN);  // watch
+  EXPECT_EQ(player->Volume(), ui::screens::PlayerScreen::kStartVolume);
+  EXPECT_EQ(player->Kind(), ui::screens::PlayerScreen::kFromChannel);
+  for (int i = 0; i < 12; ++i) player->OnKeyDown(ui::kKeyUp);
+  EXPECT_EQ(player->Volume(), 64);
+  for (int i = 0; i < 20; ++i) player->OnKeyDown(ui::kKeyDown);
+  EXPECT_EQ(player->Volume(), 0);
+
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelScreen));
+  EXPECT_EQ(ui.PopupTitle(), resources::Strings().Get(kErrorTitle));
+  ui.Press(platform::VK_RETURN);  // closes the pop-up
+
+  // From the folder list (left soft key): back to the folder list.
+  ui.KeyUp(platform::VK_F2);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  ui.KeyUp(platform::VK_F1);
+  EXPECT_EQ(player->Kind(), ui::screens::PlayerScreen::kFromFolders);
+  ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelFoldersScreen));
+  EXPECT_EQ(ui.PopupTitle(), resources::Strings().Get(kErrorTitle));
+}
+
+
+// The channel screens as pictures, in English and Russian (with
+// KESTROVA_SCREENSHOT_DIR set, into that folder, as scripts/screenshots does).
+using ScreenshotTour = JourneyTest;
+
+TEST_F(ScreenshotTour, TheChannelAndProgrammeScreensInEnglishAndRussian) {
+  const char* shotDir = std::getenv("KESTROVA_SCREENSHOT_DIR");
+  const std::filesystem::path dir = shotDir != nullptr && *shotDir != '\0' ? std::filesystem::path(shotDir) : dir_.Path();
+  std::filesystem::create_directories(dir);
+  for (const auto& [language, row] : {std::pair{std::string("en"), 0}, std::pair{std::string("ru"), 1}}) {
+    UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+    ASSERT_TRUE(ui.Started());
+    const auto shoot = [&](const std::string& name) {
+      ui.Paint();
+      EXPECT_TRUE(ui.SavePng(dir / (name + "-" + language + ".png"), 2));
+    };
+    SelectRow(ui, row);
+    ASSERT_TRUE(RegisterThroughTheForms(ui));
+    OpenChannels(ui);
+    shoot("09-channel-folders");
+    OpenFolder(ui, kNewsFolderId);
+    shoot("09-channel-folders-news");
+    ui.KeyUp(platform::VK_F2);
+    OpenFolder(ui, kPackageFolderId);
+    shoot("09-channel-folders-package");
+    ui.Press(platform::VK_RETURN);
+    shoot("09-channel-folders-subscription");
+    ui.KeyUp(platform::VK_F2);
+    SelectRow(ui, 1);
+    ui.Press(platform::VK_RETURN);
+    shoot("10-channel-to-buy");
+    ui.KeyUp(platform::VK_F2);
+    ui.KeyUp(platform::VK_F2);
+    OpenFolder(ui, kNewsFolderId);
+    SelectRow(ui, 0);
+    ui.Press(platform::VK_RETURN);
+    shoot("10-channel");
+    SelectRow(ui, 1);
+    ui.Press(platform::VK_RETURN);
+    ASSERT_TRUE(ui.RunUntilScreen(ui::kNowNextScreen));
+    shoot("22-now-next");
+    ui.KeyUp(platform::VK_F2);
+    ui.KeyUp(platform::VK_F1);
+    ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelProgrammeScreen));
+    shoot("12-programme-of-a-day");
+    ui.KeyUp(platform::VK_F1);
+    shoot("13-day-choice");
+    ui.KeyUp(platform::VK_F2);
+    ui.Press(platform::VK_RETURN);
+    ASSERT_TRUE(ui.RunUntilScreen(ui::kBlockProgrammeScreen));
+    shoot("14-programme-of-a-block");
+    ui.Press(platform::VK_RETURN);
+    ASSERT_TRUE(ui.RunUntilIdle());
+    ui.FireTimer(app::CKestrovaView::kTimerSecond);
+    shoot("16-details");
+    ui.KeyUp(platform::VK_F2);
+    ui.KeyUp(platform::VK_F2);
+    ui.KeyUp(platform::VK_F2);
+    SelectRow(ui, 0);
+    ui.Press(platform::VK_RETURN);
+    shoot("11-player");
+    ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelScreen));
+    shoot("11-player-start-failed");
+  }
+}
+
+}  // namespace
+}  // namespace kestrova::test
