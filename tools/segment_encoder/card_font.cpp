@@ -1,10 +1,11 @@
 #include "segment_encoder/card_font.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <SDL.h>
 
 #include <mutex>
+
+#include "platform/font.h"
+#include "platform/sdl_handles.h"
 
 namespace kestrova::encoder {
 namespace {
@@ -12,15 +13,7 @@ namespace {
 constexpr int kSmallestPointSize = 4;
 constexpr int kLargestPointSize = 400;
 
-struct FcPatternDeleter {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
-using FcPatternPtr = std::unique_ptr<FcPattern, FcPatternDeleter>;
-
-struct SurfaceDeleter {
-  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+using platform::SurfacePtr;
 
 // SDL_ttf keeps one FreeType library for every font, and a font its glyph
 // cache: fonts are opened, used and closed one thread at a time (the server
@@ -32,19 +25,7 @@ std::mutex& TtfLock() {
 
 }  // namespace
 
-std::optional<std::filesystem::path> MatchCardFontFile() {
-  if (FcInit() == FcFalse) return std::nullopt;
-  FcPatternPtr wanted(FcNameParse(reinterpret_cast<const FcChar8*>(kCardFontPattern)));
-  if (!wanted) return std::nullopt;
-  FcConfigSubstitute(nullptr, wanted.get(), FcMatchPattern);
-  FcDefaultSubstitute(wanted.get());
-  FcResult result = FcResultNoMatch;
-  FcPatternPtr match(FcFontMatch(nullptr, wanted.get(), &result));
-  if (!match) return std::nullopt;
-  FcChar8* file = nullptr;
-  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr) return std::nullopt;
-  return std::filesystem::path(reinterpret_cast<const char*>(file));
-}
+std::optional<std::filesystem::path> MatchCardFontFile() { return platform::MatchFontFile(kCardFontPattern); }
 
 CardFont::CardFont(OpenKey, TTF_Font* font) : font_(font), lineHeight_(TTF_FontHeight(font)) {}
 
