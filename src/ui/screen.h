@@ -21,7 +21,9 @@ class ScreenManager;
 
 // Key codes the screens receive.
 constexpr int kKeyAction = 0x0D;
+constexpr int kKeyLeft = 0x25;
 constexpr int kKeyUp = 0x26;
+constexpr int kKeyRight = 0x27;
 constexpr int kKeyDown = 0x28;
 constexpr int kKeyLeftSoft = 0x70;
 constexpr int kKeyRightSoft = 0x71;

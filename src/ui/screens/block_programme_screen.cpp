@@ -16,7 +16,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kRowsPerPage = 7;
 constexpr int kBandImage = 30;
 constexpr int kBandTop = 34;
@@ -27,7 +26,6 @@ constexpr int kBandTextBottom = 65;
 constexpr int kArrowIcon = 26;
 constexpr int kEmptyBlockText = 10000;
 constexpr int kSoftOpen = 1;
-constexpr int kKeyRight = 0x27;
 constexpr std::wstring_view kProgrammeType = L"Video";
 constexpr std::wstring_view kStartSample = L"00:00";
 constexpr std::size_t kTimeLength = 16;
@@ -132,7 +130,7 @@ void BlockProgrammeScreen::Draw(Painter& painter, platform::Canvas& target) {
     title = block_->name;
     if (block_->day != nullptr) title += L" " + FormatDate(static_cast<std::time_t>(block_->day->date), L"%d/%m/%Y");
   }
-  DrawHeader(painter, target, kIcon, title, L"");
+  DrawHeader(painter, target, kTvIcon, title, L"");
   DrawImage(painter, target, kBandImage, 0, kBandTop);
   DrawLine(painter, target, 0, kBandLine, width, kBandLine, kBandLineColour);
   const platform::Rect band{kBandInset, kBandTextTop, width - kBandInset, kBandTextBottom};

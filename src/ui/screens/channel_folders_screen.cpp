@@ -16,7 +16,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kTitle = 101;
 constexpr int kFolderIcon = 13;
 constexpr int kArrowIcon = 26;
@@ -24,7 +23,6 @@ constexpr int kRowsPerPage = 8;
 constexpr int kRowsBelowCard = 6;
 constexpr int kCardRows = 2;             // the card takes the place of two rows
 constexpr int kCardScrollBarTop = 91;
-constexpr int kKeyRight = 0x27;
 constexpr int kSoftOpenFolder = 19;
 constexpr int kSoftBuy = 21;
 constexpr int kSoftOpenChannel = 1;
@@ -173,7 +171,7 @@ void ChannelFoldersScreen::OnRequestDone(int command, model::RequestResultPtr re
 }
 
 void ChannelFoldersScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kTvIcon, kTitle, L"");
   const model::FolderNode& folder = Folder();
   const bool header = HasHeaderArea();
   if (header) DrawChannelCard(painter, target, folder.folderEntry, kRowHeight);

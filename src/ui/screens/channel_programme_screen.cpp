@@ -13,7 +13,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kTitle = 0;
 constexpr int kSoftDays = 58;
 constexpr std::wstring_view kNoStart = L"00:00";
@@ -95,7 +94,7 @@ void ChannelProgrammeScreen::OnRequestDone(int command, model::RequestResultPtr 
 }
 
 void ChannelProgrammeScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kTvIcon, kTitle, L"");
   DrawListRows(painter, target, *this, [this](int i, ListRowParts& parts) -> std::wstring {
     if (day_ == nullptr || i < 0 || static_cast<std::size_t>(i) >= day_->blocks.size()) return {};
     const model::ProgrammeBlock& block = *day_->blocks[static_cast<std::size_t>(i)];

@@ -16,7 +16,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kRowsPerPage = 4;
 constexpr int kFirstActionRow = 2;  // below the card, at y = 96
 constexpr int kWatchText = 36;
@@ -139,7 +138,7 @@ void ChannelScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 
 void ChannelScreen::Draw(Painter& painter, platform::Canvas& target) {
   const model::CatalogueItem* channel = Channel();
-  DrawHeader(painter, target, kIcon, channel != nullptr ? std::wstring_view(channel->name) : std::wstring_view(), L"");
+  DrawHeader(painter, target, kTvIcon, channel != nullptr ? std::wstring_view(channel->name) : std::wstring_view(), L"");
   DrawChannelCard(painter, target, channel, kRowHeight);
   const resources::StringTable& strings = resources::Strings();
   for (int i = 0; i < static_cast<int>(actionRows_.size()); ++i) {

@@ -18,7 +18,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kRowsPerPage = 2;
 constexpr int kFirstRow = 1;  // rows at y = 64 and y = 96
 constexpr int kWatchText = 36;
@@ -179,7 +178,7 @@ void DetailsScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 }
 
 void DetailsScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeader(painter, target, kIcon, record_ != nullptr ? std::wstring_view(record_->name) : L"", L"");
+  DrawHeader(painter, target, kTvIcon, record_ != nullptr ? std::wstring_view(record_->name) : L"", L"");
   const resources::StringTable& strings = resources::Strings();
   DrawListRow(painter, target, kFirstRow, strings.Get(kWatchText), selection_ == kWatchRow, kTickerFirstRow + kFirstRow);
   ListRowParts favourite;

@@ -36,8 +36,6 @@ constexpr std::array<Tile, MainMenuScreen::kTileCount> kTiles = {{
 constexpr std::array<int, MainMenuScreen::kTileCount> kLeftOf = {3, 0, 1, 2};
 constexpr std::array<int, MainMenuScreen::kTileCount> kRightOf = {1, 2, 3, 0};
 constexpr std::array<int, MainMenuScreen::kTileCount> kOtherRow = {2, 3, 0, 1};
-constexpr int kKeyLeft = 0x25;
-constexpr int kKeyRight = 0x27;
 
 }  // namespace
 

@@ -8,7 +8,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kLastTitle = 99;
 constexpr int kNextTitle = 108;
 constexpr std::wstring_view kStartSample = L"00:00";
@@ -35,7 +34,7 @@ void NowNextScreen::Activate() {
 void NowNextScreen::Back() { Navigate(kChannelScreen); }
 
 void NowNextScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kIcon, mode_ == kModeNext ? kNextTitle : kLastTitle, L"");
+  DrawHeaderById(painter, target, kTvIcon, mode_ == kModeNext ? kNextTitle : kLastTitle, L"");
   const auto& entries = Data().nowNextEntries;
   DrawListRows(painter, target, *this, [&](int i, ListRowParts& parts) -> std::wstring {
     if (i < 0 || static_cast<std::size_t>(i) >= entries.size()) return {};

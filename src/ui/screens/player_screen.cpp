@@ -13,7 +13,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 19;
 constexpr int kLogoX = 7;
 constexpr int kTextGap = 14;
 constexpr int kSoftKeyBarImage = 27;
@@ -91,7 +90,7 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 }
 
 void PlayerScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeader(painter, target, kIcon, channel_ != nullptr ? std::wstring_view(channel_->name) : L"", L"");
+  DrawHeader(painter, target, kTvIcon, channel_ != nullptr ? std::wstring_view(channel_->name) : L"", L"");
   const int bottom = painter.ScreenHeight() - painter.Image(kSoftKeyBarImage).height;
   const int top = bottom - kCardHeight;
   DrawImage(painter, target, kCardBackgroundImage, 0, top);

@@ -27,11 +27,6 @@ constexpr int kQualityIcon = 17;
 constexpr int kLanguageIcon = 14;
 constexpr int kLocationIcon = 16;
 constexpr int kArrowRight = 26;
-constexpr int kNoticeTitle = 44;
-constexpr int kKeyConfirm = 21;
-constexpr int kKeyDecline = 22;
-constexpr int kKeyLeft = 0x25;
-constexpr int kKeyRight = 0x27;
 constexpr int kShortRowCount = 5;
 constexpr int kLongRowCount = 6;
 
