@@ -14,11 +14,13 @@ namespace {
 
 void Usage(const char* program) {
   std::printf(
-      "usage: %s [--affiliate N] [--friend N] [--agregator N] [--link N] [--registry FILE]\n"
+      "usage: %s [--affiliate N] [--friend N] [--agregator N] [--link N] [--registry FILE] [--if-missing]\n"
       "Writes Kestrova's distribution values (defaults: affiliate 2, friend 0,\n"
       "agregator 0, link 0; link 1 selects the alternate API server) into the\n"
       "registry file (default: $KESTROVA_REGISTRY, else\n"
-      "$XDG_CONFIG_HOME/kestrova/registry.reg).\n",
+      "$XDG_CONFIG_HOME/kestrova/registry.reg).\n"
+      "With --if-missing it writes nothing when all four values are already\n"
+      "there (the desktop entry runs it so before every start).\n",
       program);
 }
 
@@ -31,6 +33,16 @@ bool ParseInt32(const char* text, std::int32_t& out) {
   return true;
 }
 
+// True when the registry already holds all four distribution values (the
+// subscriber's own, or those of an earlier install, are kept as they are).
+bool HasDistributionValues(const kestrova::platform::Registry& registry) {
+  using kestrova::app::kDistributionKey;
+  for (const wchar_t* name : {L"AffiliateID", L"iFriendID", L"iAgregatorID", L"iLinkID"}) {
+    if (!registry.QueryDword(kDistributionKey, name)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,12 +51,17 @@ int main(int argc, char** argv) {
   std::int32_t agregator = 0;
   std::int32_t link = 0;
   std::string registryFile = kestrova::platform::Registry::DefaultPath().string();
+  bool onlyIfMissing = false;
 
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     if (option == "--help" || option == "-h") {
       Usage(argv[0]);
       return 0;
+    }
+    if (option == "--if-missing") {
+      onlyIfMissing = true;
+      continue;
     }
     if (i + 1 >= argc) {
       std::fprintf(stderr, "%s: %s needs a value\n", argv[0], option.c_str());
@@ -70,6 +87,7 @@ int main(int argc, char** argv) {
 
   using kestrova::app::kDistributionKey;
   kestrova::platform::Registry registry(registryFile);
+  if (onlyIfMissing && HasDistributionValues(registry)) return 0;
   registry.SetDword(kDistributionKey, L"AffiliateID", static_cast<std::uint32_t>(affiliate));
   registry.SetDword(kDistributionKey, L"iFriendID", static_cast<std::uint32_t>(friendId));
   registry.SetDword(kDistributionKey, L"iAgregatorID", static_cast<std::uint32_t>(agregator));
