@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,6 +47,10 @@ void AddressText(const sockaddr_storage& address, socklen_t length, std::string&
 Connection::Connection(int socket, Clock::time_point now) : socket_(socket), idle_since_(now) {
   const int flags = ::fcntl(socket_, F_GETFL, 0);
   if (flags >= 0) ::fcntl(socket_, F_SETFL, flags | O_NONBLOCK);
+  // An answer's head and body go out as two writes: neither waits for the
+  // client's acknowledgement of the other.
+  const int yes = 1;
+  ::setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
 }
 
 Connection::~Connection() {
@@ -107,6 +113,25 @@ void Connection::FinishRequest(Clock::time_point now) {
   ++requests_served_;
 }
 
+void Connection::Addresses(std::string& remote_ip, int& remote_port, std::string& local_ip, int& local_port) {
+  if (!addresses_known_) {
+    addresses_known_ = true;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      AddressText(address, length, remote_ip_, remote_port_);
+    }
+    length = sizeof address;
+    if (::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      AddressText(address, length, local_ip_, local_port_);
+    }
+  }
+  remote_ip = remote_ip_;
+  remote_port = remote_port_;
+  local_ip = local_ip_;
+  local_port = local_port_;
+}
+
 bool DeadlineStream::is_readable() const {
   return connection_.UnreadSize() > 0 || WaitUntil(connection_.Socket(), POLLIN, deadline_);
 }
@@ -138,19 +163,15 @@ ssize_t DeadlineStream::write(const char* ptr, size_t size) {
 }
 
 void DeadlineStream::get_remote_ip_and_port(std::string& ip, int& port) const {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  if (::getpeername(connection_.Socket(), reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    AddressText(address, length, ip, port);
-  }
+  std::string local_ip;
+  int local_port = 0;
+  connection_.Addresses(ip, port, local_ip, local_port);
 }
 
 void DeadlineStream::get_local_ip_and_port(std::string& ip, int& port) const {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  if (::getsockname(connection_.Socket(), reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    AddressText(address, length, ip, port);
-  }
+  std::string remote_ip;
+  int remote_port = 0;
+  connection_.Addresses(remote_ip, remote_port, ip, port);
 }
 
 }  // namespace kestrova::server

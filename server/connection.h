@@ -46,8 +46,14 @@ class Connection {
   Clock::time_point IdleSince() const { return idle_since_; }
   int RequestsServed() const { return requests_served_; }
 
+  // The two ends' numeric addresses and ports, looked up once.
+  void Addresses(std::string& remote_ip, int& remote_port, std::string& local_ip, int& local_port);
+
  private:
   int socket_;
+  bool addresses_known_ = false;
+  std::string remote_ip_, local_ip_;
+  int remote_port_ = 0, local_port_ = 0;
   std::string unread_;
   std::size_t unread_start_ = 0;
   bool in_request_ = false;

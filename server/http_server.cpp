@@ -1,5 +1,6 @@
 #include "http_server.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -15,6 +16,8 @@ constexpr std::size_t kMaxHeadBytes = 8192 + 8192;
 // Stated in the Keep-Alive header; a client may send this many requests on
 // one connection.
 constexpr std::size_t kMaxRequestsPerConnection = 100000;
+// How long a worker waits on its connection for the next request.
+constexpr int kLingerMs = 2;
 
 }  // namespace
 
@@ -83,23 +86,44 @@ void HttpServer::WorkerLoop() {
 }
 
 void HttpServer::Answer(std::unique_ptr<Connection> connection) {
-  DeadlineStream stream(*connection, connection->Deadline());
-  bool leaving = false;
+  for (;;) {
+    DeadlineStream stream(*connection, connection->Deadline());
+    const bool last = Stopping() || connection->RequestsServed() + 1 >= static_cast<int>(kMaxRequestsPerConnection);
+    bool closed = false;
+    bool answered = false;
+    try {
+      answered = process_request(stream, last, closed, nullptr);
+    } catch (const std::exception& fault) {
+      std::cerr << "kestrova-server: request failed: " << fault.what() << "\n";
+    }
+    if (!answered || closed || last) return;  // dropping the connection closes it
+    const Clock::time_point now = Clock::now();
+    connection->FinishRequest(now);
+    if (!NextRequestFollows(*connection)) break;
+    connection->StartRequest(now, limits_.request_timeout);
+  }
+  poller_.Park(std::move(connection));
+}
+
+// A client that keeps its connection usually sends its next request at once.
+// While no other connection waits for a worker, this worker stays with the
+// connection a moment for it, sparing the hand-over to the poller and back;
+// only a whole request head keeps it, anything less goes to the poller.
+bool HttpServer::NextRequestFollows(Connection& connection) {
   {
     std::lock_guard lock(mutex_);
-    leaving = stopping_;
+    if (stopping_ || !ready_.empty()) return false;
   }
-  const bool last = leaving || connection->RequestsServed() + 1 >= static_cast<int>(kMaxRequestsPerConnection);
-  bool closed = false;
-  bool answered = false;
-  try {
-    answered = process_request(stream, last, closed, nullptr);
-  } catch (const std::exception& fault) {
-    std::cerr << "kestrova-server: request failed: " << fault.what() << "\n";
+  if (!connection.HasRequestHead()) {
+    pollfd p{connection.Socket(), POLLIN, 0};
+    if (::poll(&p, 1, kLingerMs) <= 0 || !connection.ReadAvailable(kMaxHeadBytes)) return false;
   }
-  if (!answered || closed || last) return;  // dropping the connection closes it
-  connection->FinishRequest(Clock::now());
-  poller_.Park(std::move(connection));
+  return connection.HasRequestHead();
+}
+
+bool HttpServer::Stopping() {
+  std::lock_guard lock(mutex_);
+  return stopping_;
 }
 
 void HttpServer::StopConnections() {

@@ -56,6 +56,8 @@ class HttpServer : public httplib::Server {
   void Submit(std::unique_ptr<Connection> connection);
   void WorkerLoop();  // each worker thread
   void Answer(std::unique_ptr<Connection> connection);
+  bool NextRequestFollows(Connection& connection);
+  bool Stopping();
   // When the accept loop ends: closes every connection and ends the workers.
   void StopConnections();
 
