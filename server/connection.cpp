@@ -17,6 +17,8 @@ namespace kestrova::server {
 namespace {
 
 constexpr std::size_t kReadChunk = 16 * 1024;
+// Writes are gathered up to this size before they go out.
+constexpr std::size_t kGatherBytes = 16 * 1024;
 constexpr std::string_view kHeadEnd = "\r\n\r\n";
 constexpr std::string_view kBareHeadEnd = "\n\n";
 
@@ -147,19 +149,34 @@ ssize_t DeadlineStream::read(char* ptr, size_t size) {
 }
 
 ssize_t DeadlineStream::write(const char* ptr, size_t size) {
+  if (gathered_.size() + size <= kGatherBytes) {
+    gathered_.append(ptr, size);
+    return static_cast<ssize_t>(size);
+  }
+  if (!Flush() || !SendAll(ptr, size)) return -1;
+  return static_cast<ssize_t>(size);
+}
+
+bool DeadlineStream::Flush() {
+  const bool sent = SendAll(gathered_.data(), gathered_.size());
+  gathered_.clear();
+  return sent;
+}
+
+bool DeadlineStream::SendAll(const char* data, std::size_t size) {
   std::size_t sent = 0;
   while (sent < size) {
-    const ssize_t n = ::send(connection_.Socket(), ptr + sent, size - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+    const ssize_t n = ::send(connection_.Socket(), data + sent, size - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
     if (n > 0) {
       sent += static_cast<std::size_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || !WaitUntil(connection_.Socket(), POLLOUT, deadline_)) {
-      return -1;
+      return false;
     }
   }
-  return static_cast<ssize_t>(sent);
+  return true;
 }
 
 void DeadlineStream::get_remote_ip_and_port(std::string& ip, int& port) const {

@@ -64,7 +64,8 @@ class Connection {
 
 // The connection as cpp-httplib reads and writes it while a worker answers
 // one request: every read and write waits at most until the request's
-// deadline, however slowly the bytes come.
+// deadline, however slowly the bytes come. Small writes (an answer's head,
+// then its body) are gathered and go out together at Flush.
 class DeadlineStream final : public httplib::Stream {
  public:
   DeadlineStream(Connection& connection, Clock::time_point deadline)
@@ -78,9 +79,15 @@ class DeadlineStream final : public httplib::Stream {
   void get_local_ip_and_port(std::string& ip, int& port) const override;
   socket_t socket() const override { return connection_.Socket(); }
 
+  // Sends what was gathered; false when it could not go out by the deadline.
+  bool Flush();
+
  private:
+  bool SendAll(const char* data, std::size_t size);
+
   Connection& connection_;
   Clock::time_point deadline_;
+  std::string gathered_;
 };
 
 }  // namespace kestrova::server

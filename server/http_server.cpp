@@ -92,7 +92,9 @@ void HttpServer::Answer(std::unique_ptr<Connection> connection) {
     bool closed = false;
     bool answered = false;
     try {
-      answered = process_request(stream, last, closed, nullptr);
+      // Error answers (400, 414) come with false: they are sent all the same.
+      const bool processed = process_request(stream, last, closed, nullptr);
+      answered = stream.Flush() && processed;
     } catch (const std::exception& fault) {
       std::cerr << "kestrova-server: request failed: " << fault.what() << "\n";
     }
