@@ -3,14 +3,12 @@
 #include <random>
 
 #include "inbox.h"
-#include "sha256.h"
 #include "shared/security_string.h"
 
 namespace kestrova::server {
 namespace {
 
 constexpr std::int64_t kSessionSeconds = 30 * 24 * 3600;  // a session lasts 30 days
-constexpr std::size_t kSaltLength = 16;
 constexpr std::size_t kSessionKeyLength = 32;
 constexpr int kMaxLoginAttempts = 100;
 
@@ -22,10 +20,6 @@ std::string RandomText(std::random_device& random, std::string_view alphabet, st
 }
 
 constexpr std::string_view kHexDigits = "0123456789abcdef";
-
-std::string PasswordHash(std::string_view salt, std::string_view password) {
-  return Sha256Hex(std::string(salt) + ":" + std::string(password));
-}
 
 bool LoginTaken(Database& db, std::string_view login) {
   auto query = db.Prepare("SELECT 1 FROM accounts WHERE login = ?");
@@ -40,7 +34,8 @@ NewAccount Accounts::Create(int affiliate_id, int lng_id, std::time_t now) {
   const std::string alphabet = shared::PlainAlphabet();
   NewAccount account;
   account.password = RandomText(random, alphabet, shared::kCredentialLength);
-  const std::string salt = RandomText(random, kHexDigits, kSaltLength);
+  // Hashing takes long on purpose: never while holding the database.
+  const std::string hash = hasher_.Hash(account.password);
   auto db = storage_.Lock();
   Transaction transaction(*db);
   for (int attempt = 0; attempt < kMaxLoginAttempts; ++attempt) {
@@ -50,7 +45,8 @@ NewAccount Accounts::Create(int affiliate_id, int lng_id, std::time_t now) {
   auto insert = db->Prepare(
       "INSERT INTO accounts (login, salt, password_hash, nick, affiliate_id, lng_id, created) "
       "VALUES (?, ?, ?, ?, ?, ?, ?)");
-  insert.Bind(1, account.login).Bind(2, salt).Bind(3, PasswordHash(salt, account.password));
+  // An Argon2id string carries its own salt; the salt column serves old hashes only.
+  insert.Bind(1, account.login).Bind(2, "").Bind(3, hash);
   insert.Bind(4, account.login).Bind(5, affiliate_id).Bind(6, lng_id).Bind(7, static_cast<std::int64_t>(now));
   insert.Run();
   account.id = static_cast<int>(db->LastInsertId());
@@ -60,16 +56,38 @@ NewAccount Accounts::Create(int affiliate_id, int lng_id, std::time_t now) {
 }
 
 std::optional<SessionStart> Accounts::Login(std::string_view login, std::string_view password, std::time_t now) {
-  auto db = storage_.Lock();
-  auto query = db->Prepare("SELECT id, nick, salt, password_hash FROM accounts WHERE login = ?");
-  query.Bind(1, login);
-  if (!query.Step() || PasswordHash(query.Text(2), password) != query.Text(3)) return std::nullopt;
-  SessionStart session{static_cast<int>(query.Int(0)), query.Text(1), {}};
+  SessionStart session;
+  std::string salt;
+  std::string stored;
+  {
+    auto db = storage_.Lock();
+    auto query = db->Prepare("SELECT id, nick, salt, password_hash FROM accounts WHERE login = ?");
+    query.Bind(1, login);
+    if (!query.Step()) return std::nullopt;
+    session.user_id = static_cast<int>(query.Int(0));
+    session.nick = query.Text(1);
+    salt = query.Text(2);
+    stored = query.Text(3);
+  }
+  // Verified without the database lock: other requests go on meanwhile.
+  const PasswordCheck check = hasher_.Verify(password, stored, salt);
+  if (check == PasswordCheck::kWrong) return std::nullopt;
+  const std::string rehashed = check == PasswordCheck::kRightButRehash ? hasher_.Hash(password) : std::string();
+
   std::random_device random;
   session.key = RandomText(random, kHexDigits, kSessionKeyLength);
+  auto db = storage_.Lock();
+  Transaction transaction(*db);
+  if (!rehashed.empty()) {
+    // Only the hash that was verified is replaced: a change made meanwhile wins.
+    auto upgrade = db->Prepare("UPDATE accounts SET password_hash = ?, salt = '' WHERE id = ? AND password_hash = ?");
+    upgrade.Bind(1, rehashed).Bind(2, session.user_id).Bind(3, stored);
+    upgrade.Run();
+  }
   auto insert = db->Prepare("INSERT INTO sessions (session_key, user_id, created) VALUES (?, ?, ?)");
   insert.Bind(1, session.key).Bind(2, session.user_id).Bind(3, static_cast<std::int64_t>(now));
   insert.Run();
+  transaction.Commit();
   return session;
 }
 

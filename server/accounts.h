@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "password_hash.h"
 #include "storage.h"
 
 namespace kestrova::server {
@@ -35,12 +36,13 @@ struct SessionStart {
 
 class Accounts {
  public:
-  explicit Accounts(Storage& storage) : storage_(storage) {}
+  Accounts(Storage& storage, PasswordHasher& hasher) : storage_(storage), hasher_(hasher) {}
 
   // A new account with a generated login and password (the security string's
   // alphabet and length).
   NewAccount Create(int affiliate_id, int lng_id, std::time_t now);
-  // A new session for matching credentials; nullopt otherwise.
+  // A new session for matching credentials; nullopt otherwise. A password
+  // stored in an old form or at another cost is hashed anew on the way.
   std::optional<SessionStart> Login(std::string_view login, std::string_view password, std::time_t now);
   // The account of a live session; nullopt for an unknown or expired key, or
   // a key of another account.
@@ -55,6 +57,7 @@ class Accounts {
 
  private:
   Storage& storage_;
+  PasswordHasher& hasher_;
 };
 
 }  // namespace kestrova::server

@@ -183,8 +183,10 @@ std::string BillingApi::SmsSent(const ApiRequest& request) {
   const std::string number = request.Text("short_number");
   const int status = request.Int("status");
   const std::string text = request.TextOr("text", "");
-  ReadSpool();
+  // The report is filed before the spool is read: the SMS it announces then
+  // finds it as the report filed last before it (docs/sms-pairing.md).
   context_.sms_payments.Reported(account.id, number, text, status, std::time(nullptr));
+  ReadSpool();
   XmlElement root("sms_sent");
   root.Attr("status", status);
   return root.Document();

@@ -21,6 +21,21 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
   statement_.reset(raw);
 }
 
+Statement::Statement(sqlite3* db, sqlite3_stmt* kept, bool* in_use)
+    : db_(db), statement_(kept, StatementRelease{in_use}) {
+  *in_use = true;
+}
+
+void StatementRelease::operator()(sqlite3_stmt* statement) const {
+  if (in_use == nullptr) {
+    sqlite3_finalize(statement);
+    return;
+  }
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  *in_use = false;
+}
+
 Statement& Statement::Bind(int index, std::int64_t value) {
   if (sqlite3_bind_int64(statement_.get(), index, value) != SQLITE_OK) Fail(db_, "bind");
   return *this;
@@ -67,6 +82,21 @@ Database::Database(const std::string& file) {
   db_.reset(raw);
   if (rc != SQLITE_OK) Fail(raw, "open " + file);
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+}
+
+Statement Database::Prepare(std::string_view sql) {
+  auto it = kept_.find(sql);
+  if (it == kept_.end()) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v3(db_.get(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw,
+                           nullptr) != SQLITE_OK) {
+      sqlite3_finalize(raw);
+      Fail(db_.get(), "prepare");
+    }
+    it = kept_.emplace(std::string(sql), KeptStatement{std::unique_ptr<sqlite3_stmt, SqliteCloser>(raw), false}).first;
+  }
+  if (it->second.in_use) return Statement(db_.get(), sql);
+  return Statement(db_.get(), it->second.statement.get(), &it->second.in_use);
 }
 
 void Database::Execute(const char* sql) {

@@ -1,5 +1,7 @@
 // Owners for SQLite's C handles: one connection (Database) and its prepared
-// statements (Statement). Values travel only as bound parameters.
+// statements (Statement). Values travel only as bound parameters. Each SQL
+// text is compiled once per connection and kept: requests repeat the same
+// few statements, and compiling them is most of a short request's work.
 #pragma once
 
 #include <sqlite3.h>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kestrova::server {
 
@@ -25,9 +28,19 @@ struct SqliteCloser {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 
+// Gives a statement back when its user is done: a kept one is reset for its
+// next use, any other one finalised.
+struct StatementRelease {
+  bool* in_use = nullptr;  // the kept statement's flag; nullptr: not kept
+  void operator()(sqlite3_stmt* statement) const;
+};
+
 class Statement {
  public:
+  // A statement of its own, finalised at the end.
   Statement(sqlite3* db, std::string_view sql);
+  // A kept statement lent until the end of this object.
+  Statement(sqlite3* db, sqlite3_stmt* kept, bool* in_use);
 
   // Parameters are numbered from 1, in the order of the "?" in the text.
   Statement& Bind(int index, std::int64_t value);
@@ -48,7 +61,7 @@ class Statement {
 
  private:
   sqlite3* db_;
-  std::unique_ptr<sqlite3_stmt, SqliteCloser> statement_;
+  std::unique_ptr<sqlite3_stmt, StatementRelease> statement_;
 };
 
 class Database {
@@ -56,13 +69,27 @@ class Database {
   // Opens (creating when missing) the database file.
   explicit Database(const std::string& file);
 
-  Statement Prepare(std::string_view sql) { return Statement(db_.get(), sql); }
+  // The kept statement of this text (compiled on its first use). While it is
+  // lent out, the same text gets a statement of its own.
+  Statement Prepare(std::string_view sql);
   void Execute(const char* sql);
   std::int64_t LastInsertId() const;
   int Changes() const;
 
  private:
+  struct KeptStatement {
+    std::unique_ptr<sqlite3_stmt, SqliteCloser> statement;
+    bool in_use = false;
+  };
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+
+  // Declared first, so destroyed last: the kept statements are finalised
+  // before their connection closes.
   std::unique_ptr<sqlite3, SqliteCloser> db_;
+  std::unordered_map<std::string, KeptStatement, TextHash, std::equal_to<>> kept_;
 };
 
 // BEGIN IMMEDIATE ... COMMIT; rolls back unless Commit() was reached.

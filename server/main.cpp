@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "billing_api.h"
 #include "catalogue_api.h"
 #include "catalogue_loader.h"
+#include "http_server.h"
 #include "options.h"
 #include "request_log.h"
 #include "server_context.h"
@@ -29,7 +31,9 @@ constexpr int kExitUsage = 2;
 constexpr int kExitFailure = 1;
 constexpr std::chrono::milliseconds kSpoolPeriod{1000};
 constexpr std::size_t kMaxRequestBody = 64 * 1024;
-constexpr time_t kKeepAliveSeconds = 2;
+// An idle kept connection costs no worker, only its socket.
+constexpr std::chrono::seconds kKeepAlive{15};
+constexpr double kSecondsPerMinute = 60;
 
 // The picture encoders, loaded for the server's lifetime.
 class ImageCodecs {
@@ -50,12 +54,20 @@ class ImageCodecs {
 // this object ends the wait.
 class StopOnSignal {
  public:
-  explicit StopOnSignal(httplib::Server& http) {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  explicit StopOnSignal(httplib::Server& http) : signals_(BlockStopSignals()) {
     thread_ = std::thread([this, &http] { Wait(http); });
+  }
+
+  // Blocks SIGINT and SIGTERM in the calling thread and in every thread it
+  // starts afterwards: called first thing, before any thread exists, so that
+  // only the signal thread receives them.
+  static sigset_t BlockStopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    return signals;
   }
   ~StopOnSignal() {
     leaving_ = true;
@@ -80,16 +92,34 @@ class StopOnSignal {
   }
 
   static constexpr std::chrono::milliseconds kStartPoll{5};
-  sigset_t signals_{};
+  sigset_t signals_;
   std::atomic<bool> leaving_{false};
   std::thread thread_;
 };
+
+// KESTROVA_SERVER_FAULT=<step> (see SpoolStepNamed) kills the server with
+// SIGKILL when the SMS spool reaches that step: the crash tests' way of
+// stopping it exactly there.
+void InstallSpoolFault(SmsSpool& spool) {
+  const char* name = std::getenv("KESTROVA_SERVER_FAULT");
+  if (name == nullptr) return;
+  const auto step = SpoolStepNamed(name);
+  if (!step) return;
+  spool.SetFaultHook([at = *step](SpoolStep reached) {
+    if (reached == at) ::raise(SIGKILL);
+  });
+}
 
 std::string HostForUrl(const std::string& address) {
   return address.find(':') != std::string::npos ? "[" + address + "]" : address;
 }
 
 int Run(const ServerOptions& options) {
+  StopOnSignal::BlockStopSignals();
+  if (!PasswordHasher::Initialise()) {
+    std::cerr << "kestrova-server: cannot start libsodium\n";
+    return kExitFailure;
+  }
   const ImageCodecs codecs;
   if (!codecs.Ok()) {
     std::cerr << "kestrova-server: cannot load the PNG and JPEG encoders: " << IMG_GetError() << "\n";
@@ -124,22 +154,28 @@ int Run(const ServerOptions& options) {
   }
 
   const Programme programme(catalogue);
-  Accounts accounts(*storage);
+  PasswordHasher hasher(options.password_cost);
+  Accounts accounts(*storage, hasher);
   Wallet wallet(*storage);
   Inbox inbox(*storage);
-  SmsPayments sms_payments(*storage, catalogue);
+  const SmsPairing pairing{static_cast<std::int64_t>(options.sms_report_minutes * kSecondsPerMinute),
+                           kDefaultMaxOpenReports};
+  SmsPayments sms_payments(*storage, catalogue, pairing);
   std::unique_ptr<SmsSpool> spool;
-  if (!options.sms_spool.empty()) spool = std::make_unique<SmsSpool>(options.sms_spool, sms_payments);
+  if (!options.sms_spool.empty()) {
+    spool = std::make_unique<SmsSpool>(options.sms_spool, sms_payments);
+    InstallSpoolFault(*spool);
+    // Whatever a crash interrupted is finished before the first request.
+    spool->Recover();
+    spool->Scan();
+  }
   ServerContext context{catalogue, programme, logos, accounts, wallet, inbox, sms_payments, spool.get(),
                         options.version_policy};
 
-  httplib::Server http;
+  HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive});
   http.set_payload_max_length(kMaxRequestBody);
   // Answers go out at once instead of waiting for the client's acknowledgement.
   http.set_tcp_nodelay(true);
-  // An idle kept connection holds a worker until this time-out, also when the
-  // server is stopping; short, so that stopping is quick.
-  http.set_keep_alive_timeout(kKeepAliveSeconds);
   // The library would also set SO_REUSEPORT, which lets a second server bind
   // the same port and silently share its requests; only SO_REUSEADDR here.
   http.set_socket_options([](int socket) {
@@ -150,7 +186,7 @@ int Run(const ServerOptions& options) {
   InstallServiceRoutes(http, catalogue, logos, request_log);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)
                                      : (http.bind_to_port(options.listen, options.port) ? options.port : -1);
-  if (port <= 0) {
+  if (port <= 0 || !http.RaiseBacklog()) {
     std::cerr << "kestrova-server: cannot listen on " << options.listen << ":" << options.port << "\n";
     return kExitFailure;
   }

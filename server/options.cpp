@@ -11,6 +11,23 @@ namespace {
 
 constexpr int kMaxPort = 65535;
 constexpr const char* kNoSpool = "none";
+constexpr int kMaxWorkers = 1024;
+constexpr int kMaxRequestTimeoutSeconds = 3600;
+constexpr double kMaxSmsReportMinutes = 7 * 24 * 60;
+
+// A decimal number within [low, high]; nullopt otherwise.
+std::optional<double> ParseMinutes(const std::string& text, double low, double high) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
+  std::size_t used = 0;
+  double value = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  if (used != text.size() || value < low || value > high) return std::nullopt;
+  return value;
+}
 
 std::string DataHome() {
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') return xdg;
@@ -46,6 +63,10 @@ std::string Usage() {
          "  --sms-spool DIR|none    outgoing SMS spool to read ($XDG_DATA_HOME/kestrova/sms/outgoing)\n"
          "  --version-policy none|recommended|required   what older clients are told (none)\n"
          "  --request-log FILE      append every request target to FILE\n"
+         "  --password-cost interactive|minimum   Argon2id cost of password hashes (interactive)\n"
+         "  --sms-report-minutes M  how long an SMS report waits for its package SMS (10)\n"
+         "  --workers N             request worker threads (0: four per core, at least 8)\n"
+         "  --request-timeout S     seconds from a request's first byte to its answer (20)\n"
          "The first line on standard output is \"listening on ADDRESS:PORT\".\n";
 }
 
@@ -81,6 +102,28 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       options.sms_spool = *value == kNoSpool ? std::string() : *value;
     } else if (name == "--request-log") {
       options.request_log = *value;
+    } else if (name == "--password-cost") {
+      if (*value == "interactive") {
+        options.password_cost = PasswordCost::kInteractive;
+      } else if (*value == "minimum") {
+        options.password_cost = PasswordCost::kMinimum;
+      } else {
+        return {std::nullopt, "bad password cost: " + *value};
+      }
+    } else if (name == "--sms-report-minutes") {
+      const auto minutes = ParseMinutes(*value, 0, kMaxSmsReportMinutes);
+      if (!minutes) return {std::nullopt, "bad SMS report minutes: " + *value};
+      options.sms_report_minutes = *minutes;
+    } else if (name == "--workers") {
+      const auto workers = ParseStrictInt(*value);
+      if (!workers || *workers < 0 || *workers > kMaxWorkers) return {std::nullopt, "bad worker count: " + *value};
+      options.workers = *workers;
+    } else if (name == "--request-timeout") {
+      const auto seconds = ParseStrictInt(*value);
+      if (!seconds || *seconds < 1 || *seconds > kMaxRequestTimeoutSeconds) {
+        return {std::nullopt, "bad request time-out: " + *value};
+      }
+      options.request_timeout_seconds = *seconds;
     } else if (name == "--version-policy") {
       if (*value == "none") {
         options.version_policy = VersionPolicy::kNone;

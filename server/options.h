@@ -5,11 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "password_hash.h"
 #include "server_context.h"
 
 namespace kestrova::server {
 
 inline constexpr int kDefaultPort = 8080;
+// An sms_sent report waits this long for its package SMS (and an SMS for its report).
+inline constexpr double kDefaultSmsReportMinutes = 10;
+// From the first byte of a request to the last byte of its answer.
+inline constexpr int kDefaultRequestTimeoutSeconds = 20;
 
 struct ServerOptions {
   std::string listen = "127.0.0.1";
@@ -19,6 +24,10 @@ struct ServerOptions {
   std::string sms_spool;  // empty: no spool is read
   std::string request_log;
   VersionPolicy version_policy = VersionPolicy::kNone;
+  PasswordCost password_cost = PasswordCost::kInteractive;
+  double sms_report_minutes = kDefaultSmsReportMinutes;
+  int workers = 0;  // 0: chosen for the machine
+  int request_timeout_seconds = kDefaultRequestTimeoutSeconds;
 };
 
 struct ParsedOptions {

@@ -7,9 +7,12 @@
 namespace kestrova::server {
 namespace {
 
-// A report and its SMS are paired only when they are this close in time.
-constexpr std::int64_t kPairingWindowSeconds = 24 * 3600;
 constexpr int kStatusSent = 1;
+// sms_reports.matched: waiting for its SMS, paired with one, or retired
+// (replaced by newer reports of the same account, beyond the cap).
+constexpr int kReportOpen = 0;
+constexpr int kReportMatched = 1;
+constexpr int kReportRetired = 2;
 
 std::string_view Trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
@@ -25,25 +28,39 @@ std::optional<int> Number(std::string_view text) {
   return value;
 }
 
-void RecordReceived(Database& db, std::string_view number, std::string_view text, std::string_view file,
-                    std::optional<int> user_id, std::time_t now) {
-  auto insert =
-      db.Prepare("INSERT INTO sms_received (short_number, text, file, received, user_id) VALUES (?, ?, ?, ?, ?)");
-  insert.Bind(1, number).Bind(2, text).Bind(3, file).Bind(4, static_cast<std::int64_t>(now));
+void RecordReceived(Database& db, std::string_view number, std::string_view text, std::string_view file_key,
+                    std::string_view file, std::optional<int> user_id, std::time_t now) {
+  auto insert = db.Prepare(
+      "INSERT INTO sms_received (short_number, text, file, file_key, received, user_id) VALUES (?, ?, ?, ?, ?, ?)");
+  insert.Bind(1, number).Bind(2, text).Bind(3, file).Bind(4, file_key).Bind(5, static_cast<std::int64_t>(now));
   if (user_id) {
-    insert.Bind(5, *user_id);
+    insert.Bind(6, *user_id);
   }
   insert.Run();
 }
 
+void SetReportState(Database& db, int report_id, int state) {
+  auto mark = db.Prepare("UPDATE sms_reports SET matched = ? WHERE id = ?");
+  mark.Bind(1, state).Bind(2, report_id);
+  mark.Run();
+}
+
 }  // namespace
 
-SmsOutcome SmsPayments::Received(std::string_view raw_number, std::string_view raw_text, std::string_view file,
-                                 std::time_t now) {
+SmsOutcome SmsPayments::Received(std::string_view raw_number, std::string_view raw_text, std::string_view file_key,
+                                 std::string_view file, std::time_t now, const std::function<void()>& before_commit) {
   const std::string_view number = Trim(raw_number);
   const std::string_view text = Trim(raw_text);
   auto db = storage_.Lock();
   Transaction transaction(*db);
+  auto seen = db->Prepare("SELECT 1 FROM sms_received WHERE file_key = ?");
+  seen.Bind(1, file_key);
+  if (seen.Step()) return SmsOutcome::kAlreadyHandled;
+
+  const auto commit = [&] {
+    if (before_commit) before_commit();
+    transaction.Commit();
+  };
 
   // Credit: "<prefix> <login>".
   const auto blank = text.find(' ');
@@ -56,35 +73,41 @@ SmsOutcome SmsPayments::Received(std::string_view raw_number, std::string_view r
       if (account.Step()) {
         const int user_id = static_cast<int>(account.Int(0));
         CreditIn(*db, user_id, sn->credit, "sms " + std::string(number), now);
-        RecordReceived(*db, number, text, file, user_id, now);
-        transaction.Commit();
+        RecordReceived(*db, number, text, file_key, file, user_id, now);
+        commit();
         return SmsOutcome::kCredited;
       }
     }
   }
 
-  // Package: the oldest unpaired report of the same number and text pays.
+  // Package: of the open reports of the same number and text within the
+  // window, the one filed last before the SMS pays.
   const ChannelFolder* package = catalogue_.FindPackageBySms(number, text);
   if (package == nullptr) return SmsOutcome::kNotUnderstood;
   auto report = db->Prepare(
-      "SELECT id, user_id FROM sms_reports WHERE matched = 0 AND status = ? AND short_number = ? "
-      "AND text = ? COLLATE NOCASE AND reported > ? ORDER BY id LIMIT 1");
-  report.Bind(1, kStatusSent).Bind(2, number).Bind(3, text);
-  report.Bind(4, static_cast<std::int64_t>(now) - kPairingWindowSeconds);
+      "SELECT id, user_id FROM sms_reports WHERE matched = ? AND status = ? AND short_number = ? "
+      "AND text = ? COLLATE NOCASE AND reported >= ? AND reported <= ? ORDER BY reported DESC, id DESC LIMIT 1");
+  report.Bind(1, kReportOpen).Bind(2, kStatusSent).Bind(3, number).Bind(4, text);
+  report.Bind(5, static_cast<std::int64_t>(now) - pairing_.window_seconds).Bind(6, static_cast<std::int64_t>(now));
   if (!report.Step()) {
-    RecordReceived(*db, number, text, file, std::nullopt, now);
-    transaction.Commit();
+    RecordReceived(*db, number, text, file_key, file, std::nullopt, now);
+    commit();
     return SmsOutcome::kWaitingForReport;
   }
   const int report_id = static_cast<int>(report.Int(0));
   const int user_id = static_cast<int>(report.Int(1));
-  auto mark = db->Prepare("UPDATE sms_reports SET matched = 1 WHERE id = ?");
-  mark.Bind(1, report_id);
-  mark.Run();
+  SetReportState(*db, report_id, kReportMatched);
   GrantSubscriptionIn(*db, user_id, package->id, package->period_days, now);
-  RecordReceived(*db, number, text, file, user_id, now);
-  transaction.Commit();
+  RecordReceived(*db, number, text, file_key, file, user_id, now);
+  commit();
   return SmsOutcome::kSubscribed;
+}
+
+bool SmsPayments::Known(std::string_view file_key, std::string_view sent_name) {
+  auto db = storage_.Lock();
+  auto query = db->Prepare("SELECT 1 FROM sms_received WHERE file_key = ? OR (file_key IS NULL AND file = ?)");
+  query.Bind(1, file_key).Bind(2, sent_name);
+  return query.Step();
 }
 
 void SmsPayments::Reported(int user_id, std::string_view raw_number, std::string_view raw_text, int status,
@@ -94,26 +117,33 @@ void SmsPayments::Reported(int user_id, std::string_view raw_number, std::string
   auto db = storage_.Lock();
   Transaction transaction(*db);
   auto insert = db->Prepare(
-      "INSERT INTO sms_reports (user_id, short_number, text, status, reported) VALUES (?, ?, ?, ?, ?)");
+      "INSERT INTO sms_reports (user_id, short_number, text, status, reported, matched) VALUES (?, ?, ?, ?, ?, ?)");
   insert.Bind(1, user_id).Bind(2, number).Bind(3, text).Bind(4, status).Bind(5, static_cast<std::int64_t>(now));
+  insert.Bind(6, kReportOpen);
   insert.Run();
   const int report_id = static_cast<int>(db->LastInsertId());
+  // An account cannot keep more than a few reports lying in wait.
+  auto retire = db->Prepare(
+      "UPDATE sms_reports SET matched = ? WHERE user_id = ? AND matched = ? AND id NOT IN "
+      "(SELECT id FROM sms_reports WHERE user_id = ? AND matched = ? ORDER BY id DESC LIMIT ?)");
+  retire.Bind(1, kReportRetired).Bind(2, user_id).Bind(3, kReportOpen).Bind(4, user_id).Bind(5, kReportOpen);
+  retire.Bind(6, pairing_.max_open_reports);
+  retire.Run();
 
   const ChannelFolder* package = catalogue_.FindPackageBySms(number, text);
   if (package != nullptr && status == kStatusSent) {
-    // The package SMS may have reached the spool before this report.
+    // The package SMS may have reached the spool before this report: the one
+    // received last before it, within the window.
     auto waiting = db->Prepare(
         "SELECT id FROM sms_received WHERE user_id IS NULL AND short_number = ? AND text = ? COLLATE NOCASE "
-        "AND received > ? ORDER BY id LIMIT 1");
-    waiting.Bind(1, number).Bind(2, text).Bind(3, static_cast<std::int64_t>(now) - kPairingWindowSeconds);
+        "AND received >= ? ORDER BY received DESC, id DESC LIMIT 1");
+    waiting.Bind(1, number).Bind(2, text).Bind(3, static_cast<std::int64_t>(now) - pairing_.window_seconds);
     if (waiting.Step()) {
       const int received_id = static_cast<int>(waiting.Int(0));
       auto claim = db->Prepare("UPDATE sms_received SET user_id = ? WHERE id = ?");
       claim.Bind(1, user_id).Bind(2, received_id);
       claim.Run();
-      auto mark = db->Prepare("UPDATE sms_reports SET matched = 1 WHERE id = ?");
-      mark.Bind(1, report_id);
-      mark.Run();
+      SetReportState(*db, report_id, kReportMatched);
       GrantSubscriptionIn(*db, user_id, package->id, package->period_days, now);
     }
   }

@@ -1,5 +1,8 @@
 #include "sms_spool.h"
 
+#include <sodium.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <ctime>
@@ -42,6 +45,44 @@ bool IsCandidate(const fs::directory_entry& entry) {
   return !fs::exists(entry.path().string() + ".LOCK", ec);
 }
 
+std::vector<fs::path> Candidates(const fs::path& folder) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (IsCandidate(*it)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());  // oldest names first for time-stamped names
+  return files;
+}
+
+struct MessageFile {
+  std::string content;
+  std::string key;
+};
+
+// The content and the stable key of a message file: its inode, modification
+// time and size, and a hash of its content. A move to another folder keeps
+// the key; a second message with the same text (and even the same name) in
+// a new file gets another. nullopt when the file cannot be read or is no
+// message by its size.
+std::optional<MessageFile> ReadMessageFile(const fs::path& file) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0 || static_cast<std::uintmax_t>(info.st_size) > kMaxMessageFileSize) {
+    return std::nullopt;
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  MessageFile message;
+  message.content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  unsigned char digest[crypto_hash_sha256_BYTES];
+  crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(message.content.data()), message.content.size());
+  char hex[2 * crypto_hash_sha256_BYTES + 1];
+  sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
+  message.key = std::to_string(info.st_ino) + "-" + std::to_string(info.st_mtim.tv_sec) + "." +
+                std::to_string(info.st_mtim.tv_nsec) + "-" + std::to_string(info.st_size) + "-" + hex;
+  return message;
+}
+
 fs::path FreeName(const fs::path& folder, const fs::path& name) {
   fs::path target = folder / name;
   std::error_code ec;
@@ -50,6 +91,13 @@ fs::path FreeName(const fs::path& folder, const fs::path& name) {
 }
 
 }  // namespace
+
+std::optional<SpoolStep> SpoolStepNamed(std::string_view name) {
+  if (name == "sms-before-commit") return SpoolStep::kBeforeCommit;
+  if (name == "sms-committed") return SpoolStep::kCommitted;
+  if (name == "sms-moved") return SpoolStep::kMoved;
+  return std::nullopt;
+}
 
 std::optional<SpoolMessage> ParseSpoolMessage(std::string_view content) {
   SpoolMessage message;
@@ -93,48 +141,66 @@ SmsSpool::~SmsSpool() {
   if (thread_.joinable()) thread_.join();
 }
 
+int SmsSpool::Recover() {
+  std::lock_guard lock(scan_mutex_);
+  int returned = 0;
+  for (const auto& file : Candidates(sent_)) {
+    const auto message = ReadMessageFile(file);
+    if (!message || payments_.Known(message->key, file.filename().string())) continue;
+    std::cerr << "kestrova-server: SMS " << file.filename() << " was never paid, back to the spool\n";
+    std::error_code ec;
+    fs::rename(file, FreeName(outgoing_, file.filename()), ec);
+    if (!ec) ++returned;
+  }
+  return returned;
+}
+
 int SmsSpool::Scan() {
   std::lock_guard lock(scan_mutex_);
-  std::vector<fs::path> files;
-  std::error_code ec;
-  for (fs::directory_iterator it(outgoing_, ec), end; !ec && it != end; it.increment(ec)) {
-    if (IsCandidate(*it)) files.push_back(it->path());
-  }
-  std::sort(files.begin(), files.end());  // oldest names first for time-stamped names
+  const std::vector<fs::path> files = Candidates(outgoing_);
   for (const auto& file : files) Handle(file);
   return static_cast<int>(files.size());
 }
 
 void SmsSpool::Handle(const fs::path& file) {
-  // Claim the file first: once it has left the spool it cannot be paid twice.
-  const fs::path claimed = FreeName(sent_, file.filename());
-  std::error_code ec;
-  fs::rename(file, claimed, ec);
-  if (ec) {
-    std::cerr << "kestrova-server: cannot move SMS " << file << " to " << sent_ << ": " << ec.message() << "\n";
-    return;
-  }
+  const auto read = ReadMessageFile(file);
   std::optional<SpoolMessage> message;
-  if (fs::file_size(claimed, ec) <= kMaxMessageFileSize && !ec) {
-    std::ifstream in(claimed, std::ios::binary);
-    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    message = ParseSpoolMessage(content);
+  if (read) {
+    message = ParseSpoolMessage(read->content);
+  } else {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return;  // taken away meanwhile
   }
   SmsOutcome outcome = SmsOutcome::kNotUnderstood;
   if (message) {
     try {
-      outcome = payments_.Received(message->to, message->text, claimed.filename().string(), std::time(nullptr));
+      outcome = payments_.Received(message->to, message->text, read->key, file.filename().string(),
+                                   std::time(nullptr), [this] { Reached(SpoolStep::kBeforeCommit); });
     } catch (const std::exception& e) {
-      // The database failed: put the message back so that a later scan pays it.
-      std::cerr << "kestrova-server: SMS " << claimed << " not handled: " << e.what() << "\n";
-      fs::rename(claimed, FreeName(outgoing_, file.filename()), ec);
+      // The database failed: the file stays in the spool and a later scan pays it.
+      std::cerr << "kestrova-server: SMS " << file.filename() << " not handled: " << e.what() << "\n";
       return;
     }
   }
+  Reached(SpoolStep::kCommitted);
   if (outcome == SmsOutcome::kNotUnderstood) {
-    std::cerr << "kestrova-server: SMS " << claimed.filename() << " pays nothing, moved to " << failed_ << "\n";
-    fs::rename(claimed, FreeName(failed_, file.filename()), ec);
+    std::cerr << "kestrova-server: SMS " << file.filename() << " pays nothing, moved to " << failed_ << "\n";
+    Move(file, failed_);
+  } else {
+    Move(file, sent_);
   }
+  Reached(SpoolStep::kMoved);
+}
+
+void SmsSpool::Move(const fs::path& file, const fs::path& folder) {
+  std::error_code ec;
+  fs::rename(file, FreeName(folder, file.filename()), ec);
+  // Left in the spool, the file is met again and only moved: its key is known.
+  if (ec) std::cerr << "kestrova-server: cannot move SMS " << file << " to " << folder << ": " << ec.message() << "\n";
+}
+
+void SmsSpool::Reached(SpoolStep step) const {
+  if (fault_hook_) fault_hook_(step);
 }
 
 void SmsSpool::Start(std::chrono::milliseconds period) {

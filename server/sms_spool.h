@@ -1,13 +1,16 @@
 // Reads the outgoing SMS spool that the client writes (smstools format: a
 // "To: <number>" header, other headers, a blank line, the UTF-8 text) and hands
 // each message to the SMS payments, as the operator's network would deliver it.
-// A message file is first moved to the spool's sibling folder "sent", so that
-// it is never paid twice; one that pays nothing is then moved on to "failed".
+// A message is paid and its file's key recorded in one transaction; only then
+// is the file moved to the spool's sibling folder "sent" (or to "failed" when
+// it pays nothing). A file met again after a crash between the two steps is
+// recognised by its key and only moved.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -26,6 +29,17 @@ struct SpoolMessage {
 // nullopt when the file has no "To:" header or no blank line after the headers.
 std::optional<SpoolMessage> ParseSpoolMessage(std::string_view content);
 
+// The points of handling one message file, for fault injection.
+enum class SpoolStep {
+  kBeforeCommit,  // the payment is written, its transaction not yet committed
+  kCommitted,     // committed, the file still in the spool
+  kMoved          // the file is in sent/ or failed/
+};
+using SpoolFaultHook = std::function<void(SpoolStep)>;
+
+// "sms-before-commit", "sms-committed", "sms-moved"; nullopt for other names.
+std::optional<SpoolStep> SpoolStepNamed(std::string_view name);
+
 class SmsSpool {
  public:
   SmsSpool(std::filesystem::path outgoing, SmsPayments& payments);
@@ -38,17 +52,28 @@ class SmsSpool {
   // Returns the number of files handled.
   int Scan();
 
+  // Before the first scan: files that an earlier version moved to "sent"
+  // without recording them are put back into the spool to be paid. Returns
+  // their number.
+  int Recover();
+
   // Scans in the background every period until the spool is destroyed.
   void Start(std::chrono::milliseconds period);
 
+  // Called at each step of handling a file (tests kill the server there).
+  void SetFaultHook(SpoolFaultHook hook) { fault_hook_ = std::move(hook); }
+
  private:
   void Handle(const std::filesystem::path& file);
+  void Move(const std::filesystem::path& file, const std::filesystem::path& folder);
+  void Reached(SpoolStep step) const;
   void Run(std::chrono::milliseconds period);
 
   std::filesystem::path outgoing_;
   std::filesystem::path sent_;
   std::filesystem::path failed_;
   SmsPayments& payments_;
+  SpoolFaultHook fault_hook_;  // set before Start, read only afterwards
 
   std::mutex scan_mutex_;  // one scan at a time
 

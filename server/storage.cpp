@@ -79,7 +79,7 @@ CREATE TABLE IF NOT EXISTS sms_reports (
   text TEXT NOT NULL,
   status INTEGER NOT NULL,
   reported INTEGER NOT NULL,
-  matched INTEGER NOT NULL DEFAULT 0
+  matched INTEGER NOT NULL DEFAULT 0  -- 0 open, 1 paired with its SMS, 2 retired
 );
 CREATE TABLE IF NOT EXISTS sms_received (
   id INTEGER PRIMARY KEY,
@@ -87,10 +87,23 @@ CREATE TABLE IF NOT EXISTS sms_received (
   text TEXT NOT NULL,
   file TEXT NOT NULL,
   received INTEGER NOT NULL,
-  user_id INTEGER
+  user_id INTEGER,
+  file_key TEXT  -- identifies the spool file; NULL in rows of the first versions
 );
-PRAGMA user_version = 1;
 )sql";
+
+// After the tables exist (databases of the first versions lack file_key).
+constexpr const char* kIndexes = R"sql(
+CREATE UNIQUE INDEX IF NOT EXISTS sms_received_file_key ON sms_received (file_key);
+CREATE INDEX IF NOT EXISTS sms_reports_open ON sms_reports (user_id, matched);
+PRAGMA user_version = 2;
+)sql";
+
+bool HasColumn(Database& db, const char* table, const char* column) {
+  auto query = db.Prepare("SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
+  query.Bind(1, table).Bind(2, column);
+  return query.Step();
+}
 
 }  // namespace
 
@@ -99,6 +112,8 @@ Storage::Storage(const std::string& file) : db_(file) {
   db_.Execute("PRAGMA synchronous = NORMAL");
   db_.Execute("PRAGMA foreign_keys = ON");
   db_.Execute(kSchema);
+  if (!HasColumn(db_, "sms_received", "file_key")) db_.Execute("ALTER TABLE sms_received ADD COLUMN file_key TEXT");
+  db_.Execute(kIndexes);
 }
 
 }  // namespace kestrova::server

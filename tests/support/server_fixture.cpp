@@ -79,7 +79,9 @@ ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>&
                                    "--port", "0",
                                    "--data", std::string(KESTROVA_SOURCE_DATA_DIR) + "/server",
                                    "--db", (dir / "server.db").string(),
-                                   "--sms-spool", (dir / "sms" / "outgoing").string()};
+                                   "--sms-spool", (dir / "sms" / "outgoing").string(),
+                                   // Argon2id at its cheapest: tests create many accounts.
+                                   "--password-cost", "minimum"};
   args.insert(args.end(), options.begin(), options.end());
   int out = -1;
   pid_ = Spawn(args, (dir / "server.err").string(), &out);

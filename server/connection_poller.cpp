@@ -1,0 +1,153 @@
+#include "connection_poller.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+
+namespace kestrova::server {
+namespace {
+
+constexpr int kMaxEvents = 128;
+constexpr int kTickMs = 100;
+constexpr auto kSweepPeriod = std::chrono::milliseconds(kTickMs);
+constexpr std::string_view kRequestTimeout =
+    "HTTP/1.1 408 Request Timeout\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+
+}  // namespace
+
+ConnectionPoller::ConnectionPoller(Limits limits, Ready ready) : limits_(limits), ready_(std::move(ready)) {
+  epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
+  wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (epoll_ < 0 || wake_ < 0) {
+    if (epoll_ >= 0) ::close(epoll_);
+    if (wake_ >= 0) ::close(wake_);
+    throw std::runtime_error("connection poller: no epoll");
+  }
+  epoll_event event{};
+  event.events = EPOLLIN;
+  event.data.fd = wake_;
+  ::epoll_ctl(epoll_, EPOLL_CTL_ADD, wake_, &event);
+  thread_ = std::thread([this] { Run(); });
+}
+
+ConnectionPoller::~ConnectionPoller() {
+  Stop();
+  ::close(wake_);
+  ::close(epoll_);
+}
+
+void ConnectionPoller::Park(std::unique_ptr<Connection> connection) {
+  {
+    std::lock_guard lock(mutex_);
+    if (stopping_) return;  // closed on leaving
+    incoming_.push_back(std::move(connection));
+  }
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
+}
+
+void ConnectionPoller::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
+  if (thread_.joinable()) thread_.join();
+}
+
+void ConnectionPoller::Run() {
+  std::array<epoll_event, kMaxEvents> events{};
+  for (;;) {
+    const int count = ::epoll_wait(epoll_, events.data(), kMaxEvents, kTickMs);
+    const Clock::time_point now = Clock::now();
+    for (int i = 0; i < count; ++i) {
+      const int socket = events[static_cast<std::size_t>(i)].data.fd;
+      if (socket == wake_) {
+        std::uint64_t drained = 0;
+        [[maybe_unused]] const ssize_t got = ::read(wake_, &drained, sizeof drained);
+      } else {
+        OnReadable(socket, now);
+      }
+    }
+    std::vector<std::unique_ptr<Connection>> arrived;
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) break;
+      arrived.swap(incoming_);
+    }
+    for (auto& connection : arrived) Adopt(std::move(connection), now);
+    if (now - last_sweep_ >= kSweepPeriod) Sweep(now);
+  }
+  held_.clear();
+  std::lock_guard lock(mutex_);
+  incoming_.clear();
+}
+
+void ConnectionPoller::Adopt(std::unique_ptr<Connection> connection, Clock::time_point now) {
+  const int socket = connection->Socket();
+  // Bytes of the next request may have come with the last one.
+  if (connection->UnreadSize() > 0 && !connection->InRequest()) connection->StartRequest(now, limits_.request_timeout);
+  if (connection->HasRequestHead()) {
+    ready_(std::move(connection));
+    return;
+  }
+  epoll_event event{};
+  event.events = EPOLLIN | EPOLLRDHUP;
+  event.data.fd = socket;
+  if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, socket, &event) != 0) return;  // dropped: closed
+  held_[socket] = std::move(connection);
+}
+
+void ConnectionPoller::OnReadable(int socket, Clock::time_point now) {
+  const auto it = held_.find(socket);
+  if (it == held_.end()) return;
+  Connection& connection = *it->second;
+  const bool open = connection.ReadAvailable(limits_.max_head_bytes);
+  if (connection.UnreadSize() > 0 && !connection.InRequest()) connection.StartRequest(now, limits_.request_timeout);
+  if (connection.HasRequestHead() || connection.UnreadSize() >= limits_.max_head_bytes) {
+    HandOver(socket);
+    return;
+  }
+  if (!open) {
+    ::epoll_ctl(epoll_, EPOLL_CTL_DEL, socket, nullptr);
+    held_.erase(it);
+  }
+}
+
+void ConnectionPoller::HandOver(int socket) {
+  const auto it = held_.find(socket);
+  ::epoll_ctl(epoll_, EPOLL_CTL_DEL, socket, nullptr);
+  std::unique_ptr<Connection> connection = std::move(it->second);
+  held_.erase(it);
+  ready_(std::move(connection));
+}
+
+void ConnectionPoller::Sweep(Clock::time_point now) {
+  last_sweep_ = now;
+  for (auto it = held_.begin(); it != held_.end();) {
+    const Connection& connection = *it->second;
+    const bool late = connection.InRequest() && now >= connection.Deadline();
+    const bool idle_too_long = !connection.InRequest() && now - connection.IdleSince() >= limits_.keep_alive;
+    if (!late && !idle_too_long) {
+      ++it;
+      continue;
+    }
+    if (late) {
+      // Best effort: a client that sends this slowly may not read either.
+      [[maybe_unused]] const ssize_t sent =
+          ::send(connection.Socket(), kRequestTimeout.data(), kRequestTimeout.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    }
+    ::epoll_ctl(epoll_, EPOLL_CTL_DEL, connection.Socket(), nullptr);
+    it = held_.erase(it);
+  }
+}
+
+}  // namespace kestrova::server

@@ -1,0 +1,66 @@
+// Holds the connections that are not being answered: idle kept-alive ones
+// and those whose request is still arriving. One thread waits on all of
+// them with epoll; a connection goes to the workers only once its request
+// head is complete, so slow or silent clients hold no worker. A request
+// that is not complete by its deadline gets "408 Request Timeout"; a
+// connection idle for longer than the keep-alive time is closed.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "connection.h"
+
+namespace kestrova::server {
+
+class ConnectionPoller {
+ public:
+  using Ready = std::function<void(std::unique_ptr<Connection>)>;
+
+  struct Limits {
+    Clock::duration request_timeout;
+    Clock::duration keep_alive;
+    std::size_t max_head_bytes;  // a head this long goes to a worker anyway, which refuses it
+  };
+
+  // ready receives each connection whose request head is complete.
+  ConnectionPoller(Limits limits, Ready ready);
+  ~ConnectionPoller();
+  ConnectionPoller(const ConnectionPoller&) = delete;
+  ConnectionPoller& operator=(const ConnectionPoller&) = delete;
+
+  // Any thread: a new connection, or one whose answer went out. After Stop
+  // the connection is closed.
+  void Park(std::unique_ptr<Connection> connection);
+  // Closes every held connection and ends the thread.
+  void Stop();
+
+ private:
+  void Run();  // the poller thread
+  void Adopt(std::unique_ptr<Connection> connection, Clock::time_point now);
+  void OnReadable(int socket, Clock::time_point now);
+  void Sweep(Clock::time_point now);
+  void HandOver(int socket);
+
+  Limits limits_;
+  Ready ready_;
+  int epoll_ = -1;
+  int wake_ = -1;  // eventfd: Park and Stop wake the thread
+
+  std::mutex mutex_;  // guards incoming_ and stopping_
+  std::vector<std::unique_ptr<Connection>> incoming_;
+  bool stopping_ = false;
+
+  // The poller thread's own: the connections it waits on, by socket.
+  std::unordered_map<int, std::unique_ptr<Connection>> held_;
+  Clock::time_point last_sweep_{};
+
+  std::thread thread_;
+};
+
+}  // namespace kestrova::server

@@ -1,0 +1,77 @@
+// The HTTP front end of kestrova-server: cpp-httplib's routing and request
+// handling, with our own connection handling around it. cpp-httplib alone
+// gives each connection a worker for its whole life, restarts its read
+// time-out on every byte and listens with a backlog of 5, so a few slow
+// clients deny all service. Here:
+// - the listen backlog is the system's largest;
+// - accepted connections wait in the ConnectionPoller, not in a worker,
+//   until a whole request head has arrived;
+// - a fixed pool of workers, sized for the machine, answers one request at a
+//   time per connection, each within its overall deadline (from its first
+//   byte to the last byte of the answer);
+// - kept-alive connections live on for as many requests as the client
+//   sends, until idle for the keep-alive time.
+#pragma once
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "connection.h"
+#include "connection_poller.h"
+
+namespace kestrova::server {
+
+struct HttpLimits {
+  int workers = 0;  // 0: chosen for the machine (DefaultWorkerCount)
+  std::chrono::seconds request_timeout{0};
+  std::chrono::seconds keep_alive{0};
+};
+
+// Four per core, at least 8: handlers mostly compute, but some wait for the
+// database or encode pictures.
+int DefaultWorkerCount();
+
+class HttpServer : public httplib::Server {
+ public:
+  explicit HttpServer(HttpLimits limits);
+  ~HttpServer() override;
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // After bind_to_port: listens with the system's largest backlog.
+  bool RaiseBacklog();
+
+ private:
+  // cpp-httplib's accept loop hands every accepted socket here (on its own
+  // thread, through the inline task queue): it goes to the poller at once.
+  bool process_and_close_socket(socket_t sock) override;
+
+  void Submit(std::unique_ptr<Connection> connection);
+  void WorkerLoop();  // each worker thread
+  void Answer(std::unique_ptr<Connection> connection);
+  bool NextRequestFollows(Connection& connection);
+  bool Stopping();
+  // When the accept loop ends: closes every connection and ends the workers.
+  void StopConnections();
+
+  class InlineTaskQueue;
+
+  HttpLimits limits_;
+  ConnectionPoller poller_;
+
+  std::mutex mutex_;  // guards ready_ and stopping_
+  std::condition_variable ready_signal_;
+  std::deque<std::unique_ptr<Connection>> ready_;
+  bool stopping_ = false;
+
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace kestrova::server
