@@ -13,6 +13,10 @@
 
 namespace kestrova::server {
 
+// Sizes grow with the number, so that the client's choice by rate picks the
+// best quality that fits: the headers of both codecs (some 8 KB) and the
+// shared sound make up most of a small segment, so the smallest picture is
+// also the most coarsely coded.
 struct StreamQuality {
   int width;
   int height;
@@ -21,7 +25,7 @@ struct StreamQuality {
 };
 
 inline constexpr std::array<StreamQuality, 4> kStreamQualities = {{
-    {96, 72, 10, 16},
+    {96, 72, 10, 4},
     {128, 96, 12, 24},
     {176, 144, 15, 32},
     {320, 240, 25, 40},
