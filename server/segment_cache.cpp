@@ -24,14 +24,11 @@ encoder::SegmentRecipe StreamRecipe(int quality, const std::string& name, int cl
 
 std::shared_ptr<const EncodedSegment> EncodeSegmentQualities(const SegmentKey& key) {
   auto segment = std::make_shared<EncodedSegment>();
+  const int clock_start = LocalMomentOf(key.start).second_of_day;
   for (int quality = 1; quality <= kStreamQualityCount; ++quality) {
-    const auto began = std::chrono::steady_clock::now();
-    auto bytes = encoder::EncodeSegment(StreamRecipe(quality, key.name, LocalMomentOf(key.start).second_of_day, key.seconds));
+    auto bytes = encoder::EncodeSegment(StreamRecipe(quality, key.name, clock_start, key.seconds));
     if (!bytes) return nullptr;
-    const auto index = static_cast<std::size_t>(quality - 1);
-    segment->bytes[index] = std::move(*bytes);
-    segment->encode_time[index] =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+    segment->bytes[static_cast<std::size_t>(quality - 1)] = std::move(*bytes);
   }
   return segment;
 }

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <compare>
 #include <condition_variable>
 #include <ctime>
@@ -34,8 +33,6 @@ struct SegmentKey {
 // One segment in every quality; index = quality number - 1.
 struct EncodedSegment {
   std::array<std::string, kStreamQualityCount> bytes;
-  // How long each quality took to encode.
-  std::array<std::chrono::milliseconds, kStreamQualityCount> encode_time{};
 
   const std::string& At(int quality) const { return bytes[static_cast<std::size_t>(quality - 1)]; }
 };

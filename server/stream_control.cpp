@@ -25,6 +25,8 @@ constexpr int kErrorNoSetup = 1602;
 constexpr const char* kSegmentType = "video/ogg";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr std::chrono::milliseconds kDuePoll{100};
+constexpr long long kSecondsPerMinute = 60;
+constexpr const char* kErrorIdHeader = "Error_id";
 
 const LocalText kNotWatchableText{"{0} is not open to this account: subscribe or buy it first.",
                                   "{0} недоступен для этой учётной записи: сначала оформите подписку или покупку.",
@@ -51,7 +53,7 @@ int StatusFor(int error_id) {
 
 void AnswerError(httplib::Response& response, int id, const std::string& text) {
   response.status = StatusFor(id);
-  response.set_header("Error_id", std::to_string(id));
+  response.set_header(kErrorIdHeader, std::to_string(id));
   response.set_content(text + "\n", kTextType);
 }
 
@@ -123,7 +125,8 @@ StreamControl::Source StreamControl::FindSource(const ApiRequest& request, const
     const auto entries = context_.programme.Around(*channel, at.day_number, at.second_of_day, true, 1);
     if (!entries.empty()) {
       const TimedEntry& entry = entries.front();
-      const long long begins = static_cast<long long>(entry.day_number) * kSecondsPerDay + entry.start_minute * 60LL;
+      const long long begins =
+          static_cast<long long>(entry.day_number) * kSecondsPerDay + entry.start_minute * kSecondsPerMinute;
       if (begins <= static_cast<long long>(at.day_number) * kSecondsPerDay + at.second_of_day) {
         source.programme = entry.entry.name->In(lang);
         if (entry.entry.show->video != 0) source.video = entry.entry.show->video;
