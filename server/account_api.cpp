@@ -5,6 +5,7 @@
 
 #include "answer_parts.h"
 #include "shared/security_string.h"
+#include "stream_control.h"
 #include "xml_writer.h"
 
 namespace kestrova::server {
@@ -19,8 +20,6 @@ constexpr int kHours = 23;
 constexpr int kMinutes = 59;
 constexpr int kSeconds = 60;  // a leap second may show
 constexpr int kLngEnglish = 2;
-// The stream control script lives under this path of the server.
-constexpr const char* kStreamPath = "/stream/";
 
 using VersionNumber = std::array<int, kVersionParts>;
 

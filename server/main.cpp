@@ -22,6 +22,7 @@
 #include "request_log.h"
 #include "server_context.h"
 #include "service_routes.h"
+#include "stream_control.h"
 
 namespace {
 
@@ -184,6 +185,8 @@ int Run(const ServerOptions& options) {
   });
   InstallRequestRecording(http, request_log);
   InstallServiceRoutes(http, catalogue, logos, request_log);
+  StreamControl stream(context, http);
+  stream.Install(http);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)
                                      : (http.bind_to_port(options.listen, options.port) ? options.port : -1);
   if (port <= 0 || !http.RaiseBacklog()) {

@@ -64,12 +64,6 @@ void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, con
                          "text/html; charset=utf-8");
   });
 
-  // Live streams come with the stream service; until then the control script
-  // answers that there is none.
-  http.Get(R"(/stream/.*)", [](const httplib::Request&, httplib::Response& response) {
-    NotFound(response, "stream service not available\n");
-  });
-
   http.Get(kRequestLogPath, [&log](const httplib::Request& request, httplib::Response& response) {
     // Request lines carry passwords and keys: only this machine may read them.
     if (!IsLoopback(request.remote_addr)) return NotFound(response, "not found\n");

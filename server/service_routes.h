@@ -1,6 +1,5 @@
 // The paths besides the API scripts: channel logos, video preview pictures,
-// the connection probe "/blank.php", the update page, the stream control
-// placeholder, and the request log (recording of every request target, and its
+// the connection probe "/blank.php", the update page, and the request log (recording of every request target, and its
 // loopback-only read-out "/_log/requests").
 #pragma once
 

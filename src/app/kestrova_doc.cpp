@@ -50,8 +50,12 @@ void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter
   task.waiter = waiter;
   task.submittedAt = static_cast<std::int64_t>(network_.clock->Now());
   task.parameters = std::move(parameters);
+  if (command == model::kCommandStreamSetup) {
+    if (task.parameters.channel != nullptr) task.streamRecordId = task.parameters.channel->id;
+    else if (task.parameters.video != nullptr) task.streamRecordId = task.parameters.video->id;
+  }
   busy_.fetch_add(1);
-  WorkerHost host{loop_, relay_, Api(), busy_};
+  WorkerHost host{loop_, relay_, Api(), busy_, segments_};
   if (command == model::kCommandStreamSetup) {
     workers_.Start([host, task = std::move(task), this]() mutable {
       StreamSetupWorker(host, streamSetup_, std::move(task));

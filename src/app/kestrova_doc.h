@@ -11,6 +11,7 @@
 #include "model/data_state.h"
 #include "net/api_context.h"
 #include "net/network_context.h"
+#include "net/segment_sink.h"
 #include "platform/registry.h"
 #include "platform/ui_loop.h"
 #include "ui/screen_document.h"
@@ -37,6 +38,12 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   // and cleared when it goes, both on the user-interface thread.
   void SetView(CKestrovaView* view) { view_ = view; }
   CKestrovaView* View() const { return view_; }
+  // Where the stream set-up hands live segments: the view's player, which
+  // the view registers (and clears with nullptr) on the user-interface
+  // thread. Without one a segment is deleted and the set-up still succeeds.
+  // The view outlives every worker, so a sink a worker has just read stays
+  // valid for its call.
+  void SetSegmentSink(net::SegmentSink* sink) { segments_.SetTarget(sink); }
   // The frame window that the end of the session closes.
   void SetFrame(platform::MessageTarget* frame) { frame_ = frame; }
 
@@ -72,6 +79,21 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
     CKestrovaDoc& document_;
   };
 
+  // The sink the workers call: forwards to the registered one. No lock is
+  // held across the call, since the player's QueueSegment may send to the
+  // user-interface thread and wait.
+  class SegmentRelay final : public net::SegmentSink {
+   public:
+    void SetTarget(net::SegmentSink* target) { target_.store(target); }
+    bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override {
+      net::SegmentSink* target = target_.load();
+      return target != nullptr && target->QueueSegment(file, programme);
+    }
+
+   private:
+    std::atomic<net::SegmentSink*> target_{nullptr};
+  };
+
   // Until no worker is left: handles the messages the workers send, so none
   // stays blocked, and drops everything else that waits in the queue.
   void WaitForWorkers();
@@ -83,6 +105,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   CKestrovaView* view_ = nullptr;
   platform::MessageTarget* frame_ = nullptr;
   ViewRelay relay_{*this};
+  SegmentRelay segments_;
   std::atomic<int> busy_{0};
   StreamSetupState streamSetup_;
   bool sessionEnded_ = false;

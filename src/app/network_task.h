@@ -20,6 +20,10 @@ struct NetworkTask {
   bool waiter = false;
   std::int64_t submittedAt = 0;
   ui::CommandParameters parameters;
+  // The stream set-up's channel or video id, taken from the parameters
+  // when the command is submitted: by the time the worker runs, the
+  // catalogue may have been reloaded and the record freed.
+  int streamRecordId = 0;
 };
 
 }  // namespace kestrova::app

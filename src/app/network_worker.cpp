@@ -6,7 +6,7 @@
 #include "app/network_commands.h"
 #include "app/result_delivery.h"
 #include "model/result_messages.h"
-#include "net/endpoint.h"
+#include "net/stream_session.h"
 
 namespace kestrova::app {
 namespace {
@@ -27,9 +27,11 @@ void Deliver(const WorkerHost& host, const NetworkTask& task, model::RequestResu
   DeliverToRequester(host.loop, &host.relay, {task.command, task.screen, std::move(result)});
 }
 
-// The stream set-up of a live channel or video is not available in this
-// build: the set-up fails with the generic message.
-model::RequestResultPtr RunStreamSetup(const WorkerHost&, const NetworkTask&) { return net::NewRequestResult(); }
+// Command 25: the next segment of the channel or video, handed to the
+// segment sink.
+model::RequestResultPtr RunStreamSetup(const WorkerHost& host, const NetworkTask& task) {
+  return net::FetchLiveSegment(host.api, task.streamRecordId, task.submittedAt, host.segments);
+}
 
 }  // namespace
 

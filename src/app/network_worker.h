@@ -15,6 +15,7 @@
 
 #include "app/network_task.h"
 #include "net/api_context.h"
+#include "net/segment_sink.h"
 #include "platform/ui_loop.h"
 
 namespace kestrova::app {
@@ -25,6 +26,7 @@ struct WorkerHost {
   platform::MessageTarget& relay;  // outlives every worker; forwards to the view while there is one
   net::ApiContext api;
   std::atomic<int>& busy;          // workers not yet finished
+  net::SegmentSink& segments;      // outlives every worker; takes the live segments
 };
 
 // Runs one command on the calling (worker) thread: the indicator, the work,

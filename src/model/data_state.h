@@ -8,6 +8,7 @@
 
 #include "model/catalogue_records.h"
 #include "model/help_records.h"
+#include "model/live_stream.h"
 #include "model/preview_sequence.h"
 #include "model/programme_records.h"
 #include "model/record_list.h"
@@ -72,6 +73,9 @@ class DataState {
   std::unique_ptr<ProgrammeElement> videoDetail;
   // The preview pictures of the details screen, one more per request.
   PreviewSequence previews;
+  // The live stream's measured rate and known video; locked on its own, as
+  // the stream worker writes it while screens may read it.
+  LiveStreamState liveStream;
 
   // A fresh root level "ROOT" that is both root and current level.
   void ResetChannelTree();

@@ -341,6 +341,9 @@ TEST_F(ChannelsTest, ThePlayerStepsTheVolumeAndAFailedStartGoesBackAndSaysSo) {
   ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
 
   auto* player = dynamic_cast<ui::screens::PlayerScreen*>(ui.Screens().GetScreen(ui::kPlayerScreen));
+  // A session the server no longer knows: the stream set-up is refused.
+  ASSERT_TRUE(ui.RunUntilIdle());
+  ui.Document().sessionKey = L"expired";
   ui.Press(platform::VK_RETURN);  // watch
   EXPECT_EQ(player->Volume(), ui::screens::PlayerScreen::kStartVolume);
   EXPECT_EQ(player->Kind(), ui::screens::PlayerScreen::kFromChannel);
@@ -421,6 +424,9 @@ TEST_F(ScreenshotTour, TheChannelAndProgrammeScreensInEnglishAndRussian) {
     ui.KeyUp(platform::VK_F2);
     ui.KeyUp(platform::VK_F2);
     SelectRow(ui, 0);
+    // The failed start: a session the server no longer knows.
+    ASSERT_TRUE(ui.RunUntilIdle());
+    ui.Document().sessionKey = L"expired";
     ui.Press(platform::VK_RETURN);
     shoot("11-player");
     ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelScreen));

@@ -140,8 +140,8 @@ TEST_F(AccountTest, SetupGivesTimeGapControlLinkQualitiesAndShortNumbers) {
                     "number"),
             7744);
 
-  // The stream script is not served yet, but asking for it is harmless.
-  EXPECT_EQ(api_->Raw("/stream/cc.cgi?user_id=1&user_key=x&channel_id=102&query_type=setup&957")->status, 404);
+  // The stream script answers at the announced link; an unknown key is refused.
+  EXPECT_EQ(api_->Raw("/stream/cc.cgi?user_id=1&user_key=x&channel_id=102&query_type=setup&957")->status, 403);
 
   std::tm bad = LocalNow();
   bad.tm_mon = 12;  // month 13

@@ -1,0 +1,244 @@
+#include "stream_control.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "access.h"
+#include "civil_time.h"
+#include "segment_encoder/segment_encoder.h"
+
+namespace kestrova::server {
+namespace {
+
+constexpr int kStatusBadRequest = 400;
+constexpr int kStatusForbidden = 403;
+constexpr int kStatusNotFound = 404;
+constexpr int kStatusConflict = 409;
+constexpr int kStatusServerError = 500;
+
+// Error ids of the stream script, next to those of the API scripts.
+constexpr int kErrorNotWatchable = 1601;
+constexpr int kErrorNoSetup = 1602;
+
+constexpr const char* kSegmentType = "video/ogg";
+constexpr const char* kTextType = "text/plain; charset=utf-8";
+constexpr std::chrono::milliseconds kDuePoll{100};
+constexpr long long kSecondsPerMinute = 60;
+constexpr const char* kErrorIdHeader = "Error_id";
+
+const LocalText kNotWatchableText{"{0} is not open to this account: subscribe or buy it first.",
+                                  "{0} недоступен для этой учётной записи: сначала оформите подписку или покупку.",
+                                  "{0} no está disponible para esta cuenta: suscríbase o cómprelo primero.",
+                                  "{0} n'est pas ouvert à ce compte : abonnez-vous ou achetez-le d'abord."};
+const LocalText kNoSetupText{"No stream set-up precedes this request.", "Запросу не предшествовала настройка потока.",
+                             "Ninguna configuración del flujo precede a esta petición.",
+                             "Aucune configuration du flux ne précède cette demande."};
+const LocalText kEncodingFailedText{"The stream could not be prepared.", "Не удалось подготовить поток.",
+                                    "No se pudo preparar el flujo.", "Le flux n'a pas pu être préparé."};
+
+int StatusFor(int error_id) {
+  switch (error_id) {
+    case kErrorMissingParameter:
+    case kErrorBadParameter:
+    case kErrorTooLong: return kStatusBadRequest;
+    case kErrorBadSession:
+    case kErrorNotWatchable: return kStatusForbidden;
+    case kErrorUnknownId: return kStatusNotFound;
+    case kErrorNoSetup: return kStatusConflict;
+    default: return kStatusServerError;
+  }
+}
+
+void AnswerError(httplib::Response& response, int id, const std::string& text) {
+  response.status = StatusFor(id);
+  response.set_header(kErrorIdHeader, std::to_string(id));
+  response.set_content(text + "\n", kTextType);
+}
+
+// Runs a handler and turns its failure into an error answer.
+template <class Handler>
+void Answer(const httplib::Request& http_request, httplib::Response& response, Handler handler) {
+  const ApiRequest request(http_request, {});
+  try {
+    handler(request);
+  } catch (const ApiFailure& failure) {
+    AnswerError(response, failure.Id(), failure.Text());
+  } catch (const std::exception& fault) {
+    std::cerr << "kestrova-server: " << http_request.path << ": " << fault.what() << "\n";
+    AnswerError(response, kErrorInternal, Text(TextId::kInternalError, request.Lang()));
+  }
+}
+
+}  // namespace
+
+void StreamControl::Install(httplib::Server& http) {
+  http.Get(std::string(kStreamPath) + "cc\\.cgi", [this](const httplib::Request& req, httplib::Response& res) {
+    Answer(req, res, [&](const ApiRequest& request) {
+      const std::string type = request.Text("query_type");
+      if (type == "setup") return Setup(request, res);
+      if (type == "getvid") return Getvid(request, res);
+      request.Fail(kErrorBadParameter, TextId::kBadParameter, {"query_type"});
+    });
+  });
+  // The client composes "<control link>/orva<id>.3gp", so the path has a
+  // doubled slash.
+  http.Get(std::string(kStreamPath) + "/*orva([0-9]+)\\.3gp",
+           [this](const httplib::Request& req, httplib::Response& res) {
+             Answer(req, res, [&](const ApiRequest& request) {
+               const auto id = ParseStrictInt(req.matches[1].str());
+               if (!id) request.Fail(kErrorBadParameter, TextId::kBadParameter, {"video_id"});
+               OnDemand(request, *id, res);
+             });
+           });
+}
+
+Account StreamControl::Authenticate(const ApiRequest& request) const {
+  const int user_id = request.Int("user_id");
+  const std::string key = request.Text("user_key");
+  auto account = context_.accounts.BySession(user_id, key, std::time(nullptr));
+  if (!account) request.Fail(kErrorBadSession, TextId::kBadSession);
+  return *account;
+}
+
+bool StreamControl::MayWatchVideo(const Account& account, const Video& video) const {
+  if (video.play_price <= 0) return true;
+  const auto bought = context_.wallet.PurchasedVideos(account.id);
+  return std::find(bought.begin(), bought.end(), video.id) != bought.end();
+}
+
+StreamControl::Source StreamControl::FindSource(const ApiRequest& request, const Account& account,
+                                                std::time_t moment) const {
+  const int id = request.Int("channel_id");
+  const Language lang = request.Lang();
+  Source source;
+  source.record = id;
+  if (const Channel* channel = context_.catalogue.FindChannel(id)) {
+    source.card_name = channel->name.In(lang);
+    if (!CanWatch(context_.wallet, context_.catalogue, account.id, *channel, std::time(nullptr))) {
+      throw ApiFailure(kErrorNotWatchable, FormatText(kNotWatchableText.In(lang), {source.card_name}));
+    }
+    // The programme entry on air when the segment starts.
+    source.programme = source.card_name;
+    const LocalMoment at = LocalMomentOf(moment);
+    const auto entries = context_.programme.Around(*channel, at.day_number, at.second_of_day, true, 1);
+    if (!entries.empty()) {
+      const TimedEntry& entry = entries.front();
+      const long long begins =
+          static_cast<long long>(entry.day_number) * kSecondsPerDay + entry.start_minute * kSecondsPerMinute;
+      if (begins <= static_cast<long long>(at.day_number) * kSecondsPerDay + at.second_of_day) {
+        source.programme = entry.entry.name->In(lang);
+        if (entry.entry.show->video != 0) source.video = entry.entry.show->video;
+      }
+    }
+    return source;
+  }
+  if (const Video* video = context_.catalogue.FindVideo(id)) {
+    source.card_name = video->name.In(lang);
+    if (!MayWatchVideo(account, *video)) {
+      throw ApiFailure(kErrorNotWatchable, FormatText(kNotWatchableText.In(lang), {source.card_name}));
+    }
+    source.programme = source.card_name;
+    source.video = video->id;
+    return source;
+  }
+  request.Fail(kErrorUnknownId, TextId::kUnknownId, {"channel_id", std::to_string(id)});
+}
+
+SegmentKey StreamControl::NextSegment(int user_id, const Source& source, std::time_t now) {
+  const std::lock_guard lock(mutex_);
+  Session& session = sessions_[user_id];
+  const bool fresh = session.record != source.record || session.next_seconds == 0 ||
+                     session.next_start + kRejoinSeconds < now;
+  SegmentKey key{source.record, fresh ? now : session.next_start,
+                 fresh ? kFirstSegmentSeconds : session.next_seconds, source.card_name};
+  session.record = source.record;
+  session.next_start = key.start + key.seconds;
+  session.next_seconds = std::min(key.seconds * 2, kSegmentSeconds);
+  session.announced = nullptr;  // until this set-up has its segment
+  return key;
+}
+
+void StreamControl::WaitUntilDue(std::time_t start) const {
+  while (std::time(nullptr) + kMaxLeadSeconds < start && http_.is_running()) std::this_thread::sleep_for(kDuePoll);
+}
+
+void StreamControl::Setup(const ApiRequest& request, httplib::Response& response) {
+  const Account account = Authenticate(request);
+  const std::time_t now = std::time(nullptr);
+  // The name and access first, at the present; the programme is that of
+  // the segment's own start, read again below once that is known.
+  Source source = FindSource(request, account, now);
+  const SegmentKey key = NextSegment(account.id, source, now);
+  WaitUntilDue(key.start);
+  if (key.start != now) source = FindSource(request, account, key.start);
+
+  auto segment = segments_.Get(key);
+  if (segment == nullptr) throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+  const int following = std::min(key.seconds * 2, kSegmentSeconds);
+  segments_.Prefetch(SegmentKey{key.record, key.start + key.seconds, following, key.name});
+  {
+    const std::lock_guard lock(mutex_);
+    sessions_[account.id].announced = segment;
+  }
+
+  response.set_header("Qual_num", std::to_string(kStreamQualityCount));
+  for (int quality = 1; quality <= kStreamQualityCount; ++quality) {
+    response.set_header("S" + std::to_string(quality), std::to_string(segment->At(quality).size()));
+  }
+  response.set_header("Video_name", source.programme);
+  if (source.video) response.set_header("Video_id", std::to_string(*source.video));
+  response.set_header("Len", std::to_string(key.seconds));
+  response.set_content("", kTextType);
+}
+
+void StreamControl::Getvid(const ApiRequest& request, httplib::Response& response) {
+  const Account account = Authenticate(request);
+  const int quality = ServedQuality(request.Int("quality"));
+  std::shared_ptr<const EncodedSegment> segment;
+  {
+    const std::lock_guard lock(mutex_);
+    const auto it = sessions_.find(account.id);
+    if (it != sessions_.end()) segment = it->second.announced;
+  }
+  if (segment == nullptr) throw ApiFailure(kErrorNoSetup, kNoSetupText.In(request.Lang()));
+  response.set_content(segment->At(quality), kSegmentType);
+}
+
+void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::Response& response) {
+  const Account account = Authenticate(request);
+  if (request.Has("video_id") && request.Int("video_id") != video_id) {
+    request.Fail(kErrorBadParameter, TextId::kBadParameter, {"video_id"});
+  }
+  const Video* video = context_.catalogue.FindVideo(video_id);
+  if (video == nullptr) request.Fail(kErrorUnknownId, TextId::kUnknownId, {"video_id", std::to_string(video_id)});
+  // The card shows the English title: a desktop player has no language of ours.
+  const std::string name = video->name.In(Language::kEnglish);
+  if (!MayWatchVideo(account, *video)) {
+    throw ApiFailure(kErrorNotWatchable, FormatText(kNotWatchableText.In(request.Lang()), {name}));
+  }
+  const int quality = ServedQuality(request.IntOr("quality", kDefaultStreamQuality));
+  const std::pair<int, int> key{video_id, quality};
+  std::shared_ptr<const std::string> file;
+  {
+    const std::lock_guard lock(mutex_);
+    if (const auto it = on_demand_.find(key); it != on_demand_.end()) file = it->second;
+  }
+  if (file == nullptr) {
+    const int seconds = std::clamp(video->length_seconds, 1, kOnDemandSeconds);
+    auto bytes = encoder::EncodeSegment(StreamRecipe(quality, name, 0, seconds));
+    if (!bytes) throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+    file = std::make_shared<const std::string>(std::move(*bytes));
+    const std::lock_guard lock(mutex_);
+    if (on_demand_.emplace(key, file).second) on_demand_order_.push_back(key);
+    while (on_demand_order_.size() > kMaxOnDemandFiles) {
+      on_demand_.erase(on_demand_order_.front());
+      on_demand_order_.pop_front();
+    }
+  }
+  response.set_header("Content-Disposition", "inline; filename=\"orva" + std::to_string(video_id) + ".ogv\"");
+  response.set_content(*file, kSegmentType);
+}
+
+}  // namespace kestrova::server

@@ -1,0 +1,97 @@
+// The stream control script "cc.cgi" under the control link of the set-up
+// answer, and the on-demand video files next to it.
+//
+// A live channel is a sequence of short segments. For each one the client
+// asks twice: the set-up ("query_type=setup", the channel) is answered in
+// response headers (Qual_num, S1..Sn with the exact byte size of the next
+// segment in each quality, Video_name, Video_id when the programme on air is
+// a catalogue video, Len), and the getvid ("query_type=getvid", a quality)
+// sends exactly that segment in the asked quality. Each user has a timeline
+// of their own: the first segment is short so that playback starts quickly,
+// the following ones grow to the full length and continue where the last
+// one ended, and each set-up has the segment after it encoded ahead.
+//
+// Errors come with an HTTP error status, an "Error_id" header and the text
+// as a plain-text body, so nothing an error returns can pass for a segment.
+#pragma once
+
+#include <httplib.h>
+
+#include <ctime>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "segment_cache.h"
+#include "server_context.h"
+
+namespace kestrova::server {
+
+// The path of the control link; the set-up answer of setup.php announces
+// the server's base URL followed by it.
+inline constexpr const char* kStreamPath = "/stream/";
+
+class StreamControl {
+ public:
+  // Segment lengths: the first of a timeline, then doubling up to the full one.
+  static constexpr int kFirstSegmentSeconds = 1;
+  static constexpr int kSegmentSeconds = 6;
+  // A live stream cannot run ahead of the clock by more than this: a set-up
+  // for a later segment waits, so a client that fetches without playing is
+  // held to real time.
+  static constexpr int kMaxLeadSeconds = 4 * kSegmentSeconds;
+  // A timeline whose next segment lies this far in the past (the user
+  // stopped watching) starts again at the present.
+  static constexpr int kRejoinSeconds = 2 * kSegmentSeconds;
+  // On-demand files show the video's card for at most this long.
+  static constexpr int kOnDemandSeconds = 20;
+  static constexpr std::size_t kMaxOnDemandFiles = 8;
+
+  StreamControl(const ServerContext& context, const httplib::Server& http) : context_(context), http_(http) {}
+
+  // Registers "cc.cgi" and the on-demand files under kStreamPath; the
+  // object must outlive the server's listening.
+  void Install(httplib::Server& http);
+
+ private:
+  struct Session {
+    int record = 0;
+    std::time_t next_start = 0;
+    int next_seconds = 0;
+    std::shared_ptr<const EncodedSegment> announced;  // what the next getvid sends
+  };
+  // The channel or video a stream shows, after the access check.
+  struct Source {
+    int record = 0;
+    std::string card_name;
+    std::string programme;      // Video_name
+    std::optional<int> video;   // Video_id
+  };
+
+  void Setup(const ApiRequest& request, httplib::Response& response);
+  void Getvid(const ApiRequest& request, httplib::Response& response);
+  void OnDemand(const ApiRequest& request, int video_id, httplib::Response& response);
+
+  Account Authenticate(const ApiRequest& request) const;
+  Source FindSource(const ApiRequest& request, const Account& account, std::time_t moment) const;
+  bool MayWatchVideo(const Account& account, const Video& video) const;
+  // The user's next segment on their timeline, which moves on by it.
+  SegmentKey NextSegment(int user_id, const Source& source, std::time_t now);
+  // Waits while the segment lies more than kMaxLeadSeconds ahead.
+  void WaitUntilDue(std::time_t start) const;
+
+  const ServerContext& context_;
+  const httplib::Server& http_;
+  SegmentCache segments_;
+  // Guards sessions_ and on_demand_ (with its order).
+  std::mutex mutex_;
+  std::map<int, Session> sessions_;  // by user id
+  std::map<std::pair<int, int>, std::shared_ptr<const std::string>> on_demand_;  // by (video, quality)
+  std::deque<std::pair<int, int>> on_demand_order_;
+};
+
+}  // namespace kestrova::server

@@ -1,0 +1,103 @@
+// The stream set-up worker: a second set-up submitted while the first one
+// runs waits for it, and only the second one's result reaches the screen;
+// the first segment still went to the player.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "app/network_worker.h"
+#include "app/result_delivery.h"
+#include "model/result_messages.h"
+#include "support/loopback_server.h"
+#include "platform/sdl_handles.h"
+#include "support/test_document.h"
+
+namespace kestrova::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The view's part: takes every delivered result and records its requester.
+class DeliveryRecorder final : public platform::MessageTarget {
+ public:
+  platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM, platform::LPARAM lParam) override {
+    if (message != app::WM_NET_DELIVER) return 0;
+    std::unique_ptr<app::ResultDelivery> delivery(reinterpret_cast<app::ResultDelivery*>(lParam));
+    requesters.push_back(delivery->requester);
+    oks.push_back(delivery->result ? delivery->result->ok : -1);
+    return model::kResultTaken;
+  }
+  std::vector<const ui::Screen*> requesters;
+  std::vector<int> oks;
+};
+
+struct CountingSink final : net::SegmentSink {
+  bool QueueSegment(const std::filesystem::path& file, const std::wstring&) override {
+    std::filesystem::remove(file);
+    ++queued;
+    return true;
+  }
+  std::atomic<int> queued{0};
+};
+
+TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDropped) {
+  LoopbackServer server;
+  std::atomic<int> getvids{0};
+  server.Handle("/s/cc.cgi", [&getvids](const LoopbackRequest& request) {
+    LoopbackReply reply;
+    if (request.Param("query_type") == "setup") {
+      reply.headers = {{"Qual_num", "1"}, {"S1", "2000"}, {"Len", "4"}};
+    } else {
+      reply.body = "OggS" + std::string(2000, 'x');
+      // The first segment comes slowly, so the second set-up starts meanwhile.
+      if (getvids++ == 0) {
+        reply.pieceBytes = 500;
+        reply.pause = 150ms;
+      }
+    }
+    return reply;
+  });
+  model::DataState data;
+  data.controlLink = server.WideBaseUrl() + L"/s/";
+  net::NetworkContext network;
+  ScopedTempDirectory tmp;
+
+  platform::SdlLibrary sdl(SDL_INIT_EVENTS);
+  ASSERT_TRUE(sdl.Ok());
+  platform::UiLoop loop;
+  DeliveryRecorder view;
+  CountingSink sink;
+  std::atomic<int> busy{2};
+  app::StreamSetupState state;
+  const app::WorkerHost host{loop, view, {data, network}, busy, sink};
+  const int first = 1;
+  const int second = 2;
+  app::NetworkTask task;
+  task.command = model::kCommandStreamSetup;
+  task.streamRecordId = 102;
+  task.screen = reinterpret_cast<const ui::Screen*>(&first);  // compared only
+  std::thread a([&, task] { app::StreamSetupWorker(host, state, task); });
+  while (server.RequestCount() < 2) std::this_thread::sleep_for(5ms);  // the first getvid is under way
+  task.screen = reinterpret_cast<const ui::Screen*>(&second);
+  std::thread b([&, task] { app::StreamSetupWorker(host, state, task); });
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (busy.load() > 0 && std::chrono::steady_clock::now() < deadline) loop.PumpOnce();
+  a.join();
+  b.join();
+
+  EXPECT_EQ(busy.load(), 0);
+  ASSERT_EQ(view.requesters.size(), 1U);
+  EXPECT_EQ(view.requesters[0], task.screen);
+  EXPECT_EQ(view.oks[0], 1);
+  EXPECT_EQ(sink.queued.load(), 2);
+  // The second set-up began only after the first segment had arrived.
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 4U);
+  EXPECT_EQ(requests[2].Param("query_type"), "setup");
+  EXPECT_EQ(tmp.FileCount(), 0U);
+}
+
+}  // namespace
+}  // namespace kestrova::test
