@@ -13,6 +13,7 @@
 #include "ui/screens/list_drawing.h"
 #include "ui/screens/now_next_screen.h"
 #include "ui/screens/subscription_offer.h"
+#include "ui/screens/video_catalogue_screen.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -48,6 +49,11 @@ bool DetailsScreen::Enter(const ScreenEntry& entry) {
       }
       break;
     case kPlayerScreen: record = Data().videoDetail.get(); break;
+    case kVideoCatalogueScreen:
+      if (const auto* catalogue = dynamic_cast<const VideoCatalogueScreen*>(Owner()->GetScreen(entry.from))) {
+        record = catalogue->SelectedEntry();
+      }
+      break;
     default: break;
   }
   if (record == nullptr) return false;  // a stale selection
