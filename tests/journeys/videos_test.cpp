@@ -175,7 +175,16 @@ TEST_F(VideosJourney, AnOfferOpensExactlyOneAddressInTheBrowser) {
   EXPECT_EQ(ui.PopupTitle(), L"");
   EXPECT_EQ(opened.size(), 2U);
   ui.KeyUp(platform::VK_F2);
-  EXPECT_EQ(ui.Screens().CurrentId(), ui::kDetailsScreen);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kDetailsScreen);
+
+  // Watching it again shows the same options at once, without a request.
+  TakeRequests();
+  SelectRow(ui, 0);
+  ui.Press(platform::VK_RETURN);
+  ASSERT_TRUE(ui.RunUntilIdle());
+  EXPECT_EQ(ui.Screens().CurrentId(), ui::kVideoOfferScreen);
+  EXPECT_EQ(ui.PopupTitle(), L"");
+  EXPECT_EQ(Count(TakeRequests(), "buy_info.php"), 0);
 }
 
 }  // namespace

@@ -115,7 +115,11 @@ void DetailsScreen::Activate() {
   if (record_ == nullptr) return;
   if (selection_ == kWatchRow) {
     wantsToWatch_ = true;
-    if (!record_->purchaseQualities.empty()) {
+    if (record_->infoLoaded != 0 && !record_->purchaseQualities.empty()) {
+      // Bought in this session: its options are at hand. Asking again would
+      // only be refused without a request and reported as a failure.
+      Navigate(kVideoOfferScreen);
+    } else if (!record_->purchaseQualities.empty()) {
       SubmitBuyInfo();
     } else {
       offerShown_ = true;
