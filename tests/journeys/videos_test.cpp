@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -79,8 +80,13 @@ TEST_F(VideosJourney, AFolderPageByPageFavouritesAndBackToTheParent) {
     ASSERT_EQ(catalogue.ItemCount(), loaded + 1);
     ASSERT_TRUE(catalogue.IsMoreRow(loaded));
     SelectRow(ui, loaded);
+    const auto start = std::chrono::steady_clock::now();
     ui.Press(platform::VK_RETURN);
     ASSERT_TRUE(ui.RunUntilIdle());
+    ui.Paint();
+    RecordProperty("more_row_to_page_painted_ms_" + std::to_string(loaded),
+                   static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - start).count()));
     EXPECT_EQ(ui.Screens().Current()->Selection(), loaded);  // the first new film
   }
   EXPECT_EQ(catalogue.ItemCount(), kFilmCount);

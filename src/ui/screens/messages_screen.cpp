@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kTitle = 69;
 constexpr int kMoreRowText = 108;
-constexpr int kSoftKeyOpen = 65;
 constexpr int kSoftKeyWrite = 114;
 constexpr int kFocusedIcon = 23;
 constexpr int kIcon = 21;
@@ -93,8 +92,7 @@ void MessagesScreen::Draw(Painter& painter, platform::Canvas& target) {
                 parts);
   }
   if (scrollBar_) scrollBar_->Draw(target);
-  const int middle = IsMoreRow(selection_) ? kSoftKeySelect : itemCount_ > 0 ? kSoftKeyOpen : kNoSoftKey;
-  DrawSoftKeyBar(painter, target, middle, kSoftKeyWrite, kSoftKeyBack);
+  DrawSoftKeyBar(painter, target, itemCount_ > 0 ? kSoftKeySelect : kNoSoftKey, kSoftKeyWrite, kSoftKeyBack);
 }
 
 }  // namespace kestrova::ui::screens
