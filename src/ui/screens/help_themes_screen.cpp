@@ -22,7 +22,6 @@ constexpr int kFolderIcon = 13;
 HelpThemesScreen::HelpThemesScreen() : CatalogueScreen(kHelpThemesScreen, kDefaultRowsPerPage, true, 3) {}
 
 bool HelpThemesScreen::Enter(const ScreenEntry&) {
-  requestedTheme_ = -1;
   ResetList(static_cast<int>(Data().helpThemes.size()) + 1);
   return true;
 }
@@ -39,7 +38,6 @@ void HelpThemesScreen::Activate() {
     return;
   }
   if (SelectedTheme() == nullptr) return;  // a stale selection
-  requestedTheme_ = selection_;
   CommandParameters parameters;
   parameters.index = selection_;
   Submit(model::kCommandHelpTexts, parameters);
@@ -49,8 +47,8 @@ void HelpThemesScreen::Back() { Navigate(kMainMenuScreen); }
 
 void HelpThemesScreen::OnRequestDone(int command, model::RequestResultPtr result) {
   if (command != model::kCommandHelpTexts || !Succeeded(result)) return;
-  // The text screen opens with the theme on the selected row: the one asked for.
-  if (requestedTheme_ != selection_) selection_ = requestedTheme_;
+  // The selection cannot move while the texts load: the text screen opens
+  // with the theme on it.
   Navigate(kHelpTextScreen);
 }
 

@@ -21,8 +21,6 @@ class HelpThemesScreen final : public CatalogueScreen {
  private:
   void Activate() override;
   void Back() override;
-
-  int requestedTheme_ = -1;  // the theme whose texts are being loaded
 };
 
 }  // namespace kestrova::ui::screens
