@@ -13,6 +13,7 @@
 #include "ui/screens/list_drawing.h"
 #include "ui/screens/now_next_screen.h"
 #include "ui/screens/subscription_offer.h"
+#include "ui/screens/video_catalogue_screen.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -48,6 +49,11 @@ bool DetailsScreen::Enter(const ScreenEntry& entry) {
       }
       break;
     case kPlayerScreen: record = Data().videoDetail.get(); break;
+    case kVideoCatalogueScreen:
+      if (const auto* catalogue = dynamic_cast<const VideoCatalogueScreen*>(Owner()->GetScreen(entry.from))) {
+        record = catalogue->SelectedEntry();
+      }
+      break;
     default: break;
   }
   if (record == nullptr) return false;  // a stale selection
@@ -109,7 +115,11 @@ void DetailsScreen::Activate() {
   if (record_ == nullptr) return;
   if (selection_ == kWatchRow) {
     wantsToWatch_ = true;
-    if (!record_->purchaseQualities.empty()) {
+    if (record_->infoLoaded != 0 && !record_->purchaseQualities.empty()) {
+      // Bought in this session: its options are at hand. Asking again would
+      // only be refused without a request and reported as a failure.
+      Navigate(kVideoOfferScreen);
+    } else if (!record_->purchaseQualities.empty()) {
       SubmitBuyInfo();
     } else {
       offerShown_ = true;

@@ -25,8 +25,9 @@ constexpr int kKeyConfirm = 21;    // left pop-up key that confirms
 constexpr int kKeyDecline = 22;    // right pop-up key that declines
 
 // Draws the visible rows of a list screen: `item(i, parts)` gives the text
-// of item i and may fill in its icons and right text.
+// of item i and may fill in its icons and right text. The first visible
+// item goes to row `firstRow` (0: directly below the header).
 void DrawListRows(Painter& painter, platform::Canvas& target, const Screen& screen,
-                  const std::function<std::wstring(int, ListRowParts&)>& item);
+                  const std::function<std::wstring(int, ListRowParts&)>& item, int firstRow = 0);
 
 }  // namespace kestrova::ui::screens

@@ -99,6 +99,7 @@ constexpr std::array kTransitions = {
     Transition{17, 16, Move::kSwitch},
     Transition{18, 5, Move::kEnter},
     Transition{18, 19, Move::kEnter, kModeRegistration, false, 18},
+    Transition{19, 5, Move::kEnter},  // after the feedback was sent
     Transition{19, 18, Move::kSwitch},
     Transition{19, 20, Move::kSwitch},
     Transition{20, 5, Move::kEnter},
