@@ -4,15 +4,28 @@
 
 #include "app/kestrova_doc.h"
 #include "app/result_delivery.h"
+#include "app/view_media_player.h"
+#include "model/command_ids.h"
+#include "platform/message_box.h"
 #include "model/result_messages.h"
 #include "model/request_result.h"
 #include "ui/screens/screen_catalogue.h"
 #include "ui/skin_image_table.h"
 
 namespace kestrova::app {
+namespace {
+
+// The one message the player shows.
+constexpr const char* kInternalErrorMessage = "Internal error";
+
+}  // namespace
 
 CKestrovaView::CKestrovaView(platform::UiLoop& loop, platform::Window& window, CKestrovaDoc& document)
-    : loop_(loop), window_(window), document_(document), entryEdit_(window, *this) {
+    : loop_(loop),
+      window_(window),
+      document_(document),
+      entryEdit_(window, *this),
+      playerFactory_(&ViewMediaPlayer::Create) {
   window_.SetView(this);
 }
 
@@ -82,10 +95,7 @@ void CKestrovaView::RestartTickerTimers() {
   loop_.SetTimer(this, kTimerVerticalTickers, kVerticalTickerPeriodMs);
 }
 
-void CKestrovaView::OnDraw() {
-  window_.BeginPaint();
-  if (player_ && player_->IsPlaying()) return;  // the player owns the screen
-  if (offscreen_.Empty()) return;
+void CKestrovaView::Compose() {
   platform::Canvas canvas(offscreen_);
   if (busy_) {
     canvas.Copy(painter_.BackBuffer(), 0, 0);
@@ -100,6 +110,13 @@ void CKestrovaView::OnDraw() {
     // The edit box is a child window over the view; a pop-up hides it.
     if (entryEdit_.Visible() && !popupShown_) entryEdit_.Draw(canvas, EditColours());
   }
+}
+
+void CKestrovaView::OnDraw() {
+  window_.BeginPaint();
+  if (player_ && player_->IsPlaying()) return;  // the player owns the screen
+  if (offscreen_.Empty()) return;
+  Compose();
   window_.Present(offscreen_);
   ++paintCount_;
 }
@@ -116,15 +133,56 @@ void CKestrovaView::SetPopupShown(bool shown) {
   if (shown) entryEdit_.Hide();
 }
 
-void CKestrovaView::CreatePlayer() {
+bool CKestrovaView::CreatePlayer() {
   DeletePlayer();
-  if (playerFactory_) player_ = playerFactory_(*this);
+  if (!playerFactory_) return true;  // a program without the player subsystem
+  std::shared_ptr<ui::ViewPlayer> made = playerFactory_(*this);
+  if (!made) return false;
+  const std::lock_guard guard(playerLock_);
+  player_ = std::move(made);
+  return true;
 }
 
 void CKestrovaView::DeletePlayer() {
-  if (!player_) return;
-  player_->Close();
-  player_.reset();
+  std::shared_ptr<ui::ViewPlayer> old;
+  {
+    const std::lock_guard guard(playerLock_);
+    old = std::move(player_);
+  }
+  // No longer current, so whatever it still reports is ignored; a stream
+  // worker holding a copy finds it closed.
+  if (old) old->Close();
+}
+
+bool CKestrovaView::QueueSegment(const std::filesystem::path& file, const std::wstring& programme) {
+  std::shared_ptr<ui::ViewPlayer> player;
+  {
+    const std::lock_guard guard(playerLock_);
+    player = player_;
+  }
+  // Outside the lock: queueing a first segment sends notification 27 to the
+  // user-interface thread and waits for it.
+  return player && player->QueueSegment(file, programme);
+}
+
+void CKestrovaView::OnPlayerNotice(platform::LPARAM lParam) {
+  const auto* notice = reinterpret_cast<const PlayerNotice*>(lParam);
+  if (notice == nullptr || notice->player != player_.get()) return;
+  if (notice->command == model::kCommandSegmentOpened) {
+    auto result = std::make_unique<model::RequestResult>();
+    result->ok = 1;
+    result->message = notice->programme;
+    screenManager_.RequestDone(notice->command, std::move(result));
+    InvalidateAndUpdate();
+    return;
+  }
+  screenManager_.RequestDone(notice->command, nullptr);
+}
+
+void CKestrovaView::OnPlayerInterface(platform::LPARAM lParam) {
+  if (!player_ || reinterpret_cast<const ui::ViewPlayer*>(lParam) != player_.get() || offscreen_.Empty()) return;
+  Compose();
+  player_->PaintInterface(offscreen_);
 }
 
 void CKestrovaView::StepWaiter() {
@@ -225,6 +283,9 @@ platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPA
     case WM_NET_DELIVER: return OnNetDeliver(lParam);
     case model::WM_NET_BUSY: OnNetBusy(wParam != 0); return 0;
     case model::WM_NET_DONE: InvalidateAndUpdate(); return 0;
+    case WM_PLAYER_NOTICE: OnPlayerNotice(lParam); return 0;
+    case WM_PLAYER_INTERFACE: OnPlayerInterface(lParam); return 0;
+    case WM_PLAYER_ERROR: platform::ShowMessageBox("Kestrova", kInternalErrorMessage); return 0;
     default: return 0;
   }
 }

@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
+#include "net/segment_sink.h"
 #include "platform/bitmap.h"
 #include "platform/edit_control.h"
 #include "platform/messages.h"
@@ -24,7 +26,7 @@ namespace kestrova::app {
 
 class CKestrovaDoc;
 
-class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost {
+class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost, public net::SegmentSink {
  public:
   // Timers: the waiter frames while busy; horizontal tickers; vertical
   // tickers; the details screen's one-second step; flushing invalid areas.
@@ -51,7 +53,8 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   static constexpr int kEditBrushX = 6;
   static constexpr int kEditBrushY = 7;
 
-  using PlayerFactory = std::function<std::unique_ptr<ui::ViewPlayer>(CKestrovaView&)>;
+  // Makes the player attached to this view; null when it cannot be attached.
+  using PlayerFactory = std::function<std::shared_ptr<ui::ViewPlayer>(CKestrovaView&)>;
 
   CKestrovaView(platform::UiLoop& loop, platform::Window& window, CKestrovaDoc& document);
   ~CKestrovaView();
@@ -65,9 +68,11 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) override;
 
   // Operations for the screens and the frame.
-  void CreatePlayer() override;
+  bool CreatePlayer() override;
   void DeletePlayer() override;
-  ui::ViewPlayer* Player() const { return player_.get(); }
+  ui::ViewPlayer* Player() const override { return player_.get(); }
+  // The stream worker's way in: the segment goes to the current player.
+  bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override;
   void SetPlayerFactory(PlayerFactory factory) { playerFactory_ = std::move(factory); }
   void ClearTickers() override { tickers_.Clear(); }
   void SetPopupShown(bool shown) override;
@@ -85,6 +90,7 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   platform::EditControl::Colours EditColours() const;
 
   CKestrovaDoc& Document() { return document_; }
+  platform::UiLoop& Loop() { return loop_; }
   platform::Window& GetWindow() { return window_; }
   ui::Painter& GetPainter() { return painter_; }
   ui::ScreenManager& Screens() { return screenManager_; }
@@ -114,6 +120,10 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   void OnPointerDown(int x, int y);
   void OnPointer(int kind, int x, int y);
   void OnSettingChange(platform::WPARAM wParam);
+  void OnPlayerNotice(platform::LPARAM lParam);
+  void OnPlayerInterface(platform::LPARAM lParam);
+  // Composes the current screen (or the waiter) into the off-screen bitmap.
+  void Compose();
   void ApplyTextInput();
   void MakeEditBrush();
   void RestartTickerTimers();
@@ -129,7 +139,10 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost 
   ui::Painter painter_;
   ui::ScreenManager screenManager_;
   bool busy_ = false;
-  std::unique_ptr<ui::ViewPlayer> player_;
+  // Replaced on the user-interface thread only, under playerLock_, which the
+  // stream worker takes just long enough to copy the pointer.
+  std::shared_ptr<ui::ViewPlayer> player_;
+  std::mutex playerLock_;
   ui::TickerRegistry tickers_;
   bool popupShown_ = false;
 

@@ -75,6 +75,10 @@ class UiLoop {
   // One pass without waiting: sent messages, posted messages, SDL events, due
   // timers, painting. Returns false once quit was requested.
   bool PumpOnce();
+  // Handles only the messages other threads are sending now: the
+  // user-interface thread calls it while it waits for a thread that may be
+  // sending to it, so that neither waits for the other.
+  void HandleSent() { HandleSentMessages(); }
   // Removes every queued message and pending input without dispatching it,
   // while still handling messages sent from other threads.
   void DrainWithoutDispatch();

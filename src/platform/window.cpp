@@ -24,6 +24,8 @@ int EnvironmentScale(int fallback) {
   return scale >= 1 && scale <= 8 ? scale : fallback;
 }
 
+constexpr SDL_Keycode kRotateKey = SDLK_F6;
+
 // A display that cannot hold the window at the desktop scale is a handheld:
 // the program takes the whole screen there.
 bool DisplayIsSmall(int width, int height, int scale) {
@@ -152,7 +154,18 @@ bool Window::Present(const Bitmap& rgb565) {
   return true;
 }
 
+void Window::RestoreDisplay() {
+  display_.Restore();
+  if (view_ != nullptr) view_->WindowProc(WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+  Invalidate();
+}
+
 void Window::HandleKey(const SDL_KeyboardEvent& key, bool down) {
+  // The desktop's stand-in for turning the handset.
+  if (key.keysym.sym == kRotateKey) {
+    if (down) display_.Rotate();
+    return;
+  }
   const std::uint32_t vk = VirtualKeyFromSdl(key.keysym.sym);
   if (vk == 0) return;
   // Auto-repeat is delivered as further key-downs, as the handset does.
@@ -210,8 +223,9 @@ void Window::HandleEvent(const SDL_Event& event) {
       }
       return;
     case SDL_RENDER_DEVICE_RESET:
-      if (view_ != nullptr) view_->WindowProc(WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
-      Invalidate();
+      // The surfaces made on the old device are gone.
+      LoseDisplay();
+      RestoreDisplay();
       return;
     case SDL_TEXTINPUT:
       if (event.text.windowID == ownId) HandleTextInput(event.text.text);

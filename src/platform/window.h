@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/bitmap.h"
+#include "platform/display_state.h"
 #include "platform/messages.h"
 #include "platform/sdl_handles.h"
 
@@ -64,6 +65,14 @@ class Window {
   // Shows an RGB565 surface of the client rectangle's size.
   bool Present(const Bitmap& rgb565);
 
+  // The display's orientation and the validity of its video surfaces. F6 on
+  // a keyboard turns the display a quarter; tests lose and restore it as a
+  // graphics-device reset would.
+  DisplayState& Display() { return display_; }
+  void LoseDisplay() { display_.Lose(); }
+  // The display is back: the view hears of the reset (WM_SETTINGCHANGE).
+  void RestoreDisplay();
+
   void HandleEvent(const SDL_Event& event);
 
   // Input as the window delivers it, for tests and the harness: a key by its
@@ -90,6 +99,7 @@ class Window {
   RendererPtr renderer_;
   TexturePtr texture_;
   bool widenTo32_ = false;  // the texture is ARGB8888 (software renderer)
+  DisplayState display_;
 };
 
 // The virtual-key code of an SDL key, or 0 when the handset has no such key.

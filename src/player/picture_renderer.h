@@ -28,6 +28,8 @@ class PictureRenderer {
 
   // Switching modes makes a new layout at the next picture.
   void SetFullScreen(bool fullScreen);
+  // A new layout at the next picture (the display was lost).
+  void Invalidate() { layout_.orientation = kOrientationUnknown; }
   bool FullScreen() const { return fullScreen_; }
   const VideoLayout& Layout() const { return layout_; }
 

@@ -27,6 +27,7 @@ class SegmentReader {
   // Where notifications 26 and 27 go; none until the view is attached.
   void SetEvents(SegmentEvents* events) { events_ = events; }
   SegmentQueue& Queue() { return queue_; }
+  const SegmentQueue& Queue() const { return queue_; }
 
   // Opens queue entry 0, reads its headers and prepares the decoders. False
   // when the queue is empty or the file cannot be opened; throws TPlayerError

@@ -33,22 +33,27 @@ VideoLayout MakeLayout(int orientation, bool fullScreen, int frameWidth, int fra
   layout.screenHeight = landscape ? kPortraitWidth : kPortraitHeight;
   layout.destination = landscape ? (fullScreen ? kLandscapeFull : kLandscapeWindow)
                                  : (fullScreen ? kPortraitFull : kPortraitWindow);
-  layout.rotated = fullScreen;
+  // The display memory of a landscape display runs along its logical
+  // columns (see SurfaceRowsFor), so a picture stands upright there only when
+  // it is turned, in both modes. On a portrait display full screen turns the
+  // picture sideways to use the whole display.
+  layout.rotated = fullScreen || landscape;
 
-  // The rectangle's columns and rows: in landscape full screen the scaler
-  // writes it turned, its rows running along the display's width.
+  // Fit the picture into the rectangle: its width runs along the rectangle's
+  // height only when it is turned sideways on a portrait display.
   long long a = frameWidth * kOne;
   long long b = frameHeight * kOne;
-  if (landscape != fullScreen) std::swap(a, b);
+  if (!landscape && fullScreen) std::swap(a, b);
   const int width = layout.destination.Width();
   const int height = layout.destination.Height();
   layout.scaleStep = static_cast<int>(std::max(a / width, b / height));
 
-  layout.sourceColumns = fullScreen ? frameHeight : frameWidth;
-  layout.sourceRows = fullScreen ? frameWidth : frameHeight;
-  const bool turnedExtent = landscape && fullScreen;
-  layout.extentColumns = turnedExtent ? height : width;
-  layout.extentRows = turnedExtent ? width : height;
+  layout.sourceColumns = layout.rotated ? frameHeight : frameWidth;
+  layout.sourceRows = layout.rotated ? frameWidth : frameHeight;
+  // In landscape the scaler writes the rectangle turned, its rows running
+  // along the display's width.
+  layout.extentColumns = landscape ? height : width;
+  layout.extentRows = landscape ? width : height;
   return layout;
 }
 

@@ -3,6 +3,8 @@
 
 namespace kestrova::ui {
 
+class ViewPlayer;
+
 class ViewHost {
  public:
   // Removes every ticker (change of screen).
@@ -16,8 +18,12 @@ class ViewHost {
   // Stops and destroys the player, when there is one (leaving the player).
   virtual void DeletePlayer() = 0;
   // Replaces the player by a new one attached to the view (entering the
-  // player screen); without a player subsystem there is none.
-  virtual void CreatePlayer() = 0;
+  // player screen); without a player subsystem there is none. False when a
+  // player was made but could not be attached (its video surface could not
+  // be created): there is no player then.
+  virtual bool CreatePlayer() = 0;
+  // The player while there is one, else null.
+  virtual ViewPlayer* Player() const = 0;
   // While the automatic login of a stored account runs, the login form
   // shows no edit box.
   virtual void SetAutomaticLogin(bool running) = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -11,11 +12,25 @@
 #include <unistd.h>
 
 #include "player/player_error.h"
+#include "segment_encoder/test_card_geometry.h"
 
 namespace kestrova::player::test {
 
 std::filesystem::path SegmentPath(const std::string& name) {
   return std::filesystem::path(KESTROVA_PLAYER_SEGMENTS) / (name + ".ogg");
+}
+
+::testing::AssertionResult IsBar(std::uint16_t pixel, int bar) {
+  constexpr int kTolerance = 28;
+  const auto& want = encoder::kBarColours[static_cast<std::size_t>(bar)];
+  const int r = (pixel >> 11) << 3;
+  const int g = ((pixel >> 5) & 0x3F) << 2;
+  const int b = (pixel & 0x1F) << 3;
+  if (std::abs(r - want.red) <= kTolerance && std::abs(g - want.green) <= kTolerance &&
+      std::abs(b - want.blue) <= kTolerance) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "bar " << bar << ": got " << r << "," << g << "," << b;
 }
 
 std::string ReadBytes(const std::filesystem::path& file) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,10 @@
 namespace kestrova::player::test {
 
 std::filesystem::path SegmentPath(const std::string& name);
+
+// Whether an RGB 5-6-5 pixel shows colour bar `bar` of the test card (lossy
+// coding and 5-6-5 pixels leave each colour within a tolerance).
+::testing::AssertionResult IsBar(std::uint16_t pixel, int bar);
 std::string ReadBytes(const std::filesystem::path& file);
 
 // A folder of its own for each test, removed afterwards.

@@ -55,9 +55,12 @@ TEST(VideoLayout, LandscapeRectanglesAndExtents) {
   const VideoLayout windowed = MakeLayout(kOrientation90, false, 320, 240);
   EXPECT_EQ(windowed.screenWidth, 320);
   EXPECT_EQ(windowed.destination, (Rect{50, 30, 270, 150}));
-  EXPECT_EQ(windowed.extentColumns, 220);
-  EXPECT_EQ(windowed.extentRows, 120);
-  EXPECT_EQ(windowed.scaleStep, 320 * 65536 / 120);
+  // Turned like full screen (the display memory runs along the logical
+  // columns), fitted into 220 x 120 at half size.
+  EXPECT_TRUE(windowed.rotated);
+  EXPECT_EQ(windowed.extentColumns, 120);
+  EXPECT_EQ(windowed.extentRows, 220);
+  EXPECT_EQ(windowed.scaleStep, 240 * 65536 / 120);
 
   const VideoLayout full = MakeLayout(kOrientation270, true, 160, 120);
   EXPECT_EQ(full.destination, (Rect{0, 0, 320, 240}));

@@ -21,12 +21,19 @@ class FakePlayer : public ui::ViewPlayer {
  public:
   bool IsPlaying() const override { return playing; }
   bool IsFullScreen() const override { return fullScreen; }
-  bool PausedForLostSurface() const override { return lostSurface; }
+  bool PausedForLostSurface() override { return lostSurface; }
   void RecreateVideoAndResume() override {
     ++resumed;
     lostSurface = false;
   }
   void Close() override { ++*closed; }
+  void Play() override {}
+  void Stop() override {}
+  void SetVolume(int) override {}
+  void SetFullScreen(bool) override {}
+  std::size_t QueuedSegments() const override { return 0; }
+  bool QueueSegment(const std::filesystem::path&, const std::wstring&) override { return false; }
+  void PaintInterface(const platform::Bitmap&) override {}
 
   bool playing = true;
   bool fullScreen = false;

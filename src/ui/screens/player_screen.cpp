@@ -1,6 +1,8 @@
 #include "ui/screens/player_screen.h"
 
 #include "model/command_ids.h"
+#include "net/endpoint.h"
+#include "resources/string_table.h"
 #include "ui/bars.h"
 #include "ui/labels.h"
 #include "ui/painter.h"
@@ -39,23 +41,43 @@ bool PlayerScreen::Enter(const ScreenEntry& entry) {
   volume_ = kStartVolume;
   status_.clear();
   selection_ = 0;
-  if (Owner()->Host() != nullptr) Owner()->Host()->CreatePlayer();
-  CommandParameters parameters;
-  parameters.channel = channel;
-  Submit(model::kCommandStreamSetup, parameters);
+  setUpsSubmitted_ = 0;
+  running_ = false;
+  if (Owner()->Host() != nullptr && !Owner()->Host()->CreatePlayer()) {
+    // No picture can be shown: the user stays where playback was asked for.
+    Screen* back = Owner()->Current();
+    if (back != nullptr && back != this) {
+      back->ShowPopupById(false, kPopupErrorTitle, resources::Strings().Get(net::kGenericFailureTextId), kNoKey,
+                          kNoKey);
+    }
+    return false;
+  }
+  if (ViewPlayer* player = Player()) player->SetVolume(volume_);
+  running_ = true;
+  SubmitSetUp(true);
   return true;
+}
+
+ViewPlayer* PlayerScreen::Player() const { return Owner()->Host() != nullptr ? Owner()->Host()->Player() : nullptr; }
+
+void PlayerScreen::SubmitSetUp(bool waiter) {
+  CommandParameters parameters;
+  parameters.channel = channel_;
+  ++setUpsSubmitted_;
+  Submit(model::kCommandStreamSetup, parameters, waiter);
 }
 
 bool PlayerScreen::OnKeyDown(int key) {
   if (popupShown_) return CatalogueScreen::OnKeyDown(key);
-  if (key == kKeyUp) {
-    if (volume_ < kMaxVolume - 1) volume_ += kVolumeStep;
+  ViewPlayer* player = Player();
+  if (key == kKeyUp || key == kKeyDown) {
+    if (key == kKeyUp && volume_ < kMaxVolume - 1) volume_ += kVolumeStep;
+    if (key == kKeyDown && volume_ > 0) volume_ -= kVolumeStep;
+    if (player != nullptr) player->SetVolume(volume_);
     return true;
   }
-  if (key == kKeyDown) {
-    if (volume_ > 0) volume_ -= kVolumeStep;
-    return true;
-  }
+  // Not handled: the player owns the screen, nothing is redrawn.
+  if (key == kKeyAction && player != nullptr) player->SetFullScreen(!player->IsFullScreen());
   return false;
 }
 
@@ -66,7 +88,37 @@ bool PlayerScreen::OnKeyUp(int key) {
   return true;
 }
 
-void PlayerScreen::Leave() { Navigate(kind_ == kFromFolders ? kChannelFoldersScreen : kChannelScreen); }
+void PlayerScreen::Leave() {
+  running_ = false;
+  if (ViewPlayer* player = Player()) player->Stop();
+  Navigate(kind_ == kFromFolders ? kChannelFoldersScreen : kChannelScreen);
+}
+
+void PlayerScreen::LeaveWithError(const std::wstring& message) {
+  Leave();
+  Screen* back = Owner()->Current();
+  if (back != nullptr && back != this) back->ShowPopupById(false, kPopupErrorTitle, message, kNoKey, kNoKey);
+}
+
+void PlayerScreen::OnSegmentArrived() {
+  ViewPlayer* player = Player();
+  if (player == nullptr) return;
+  player->Play();
+  player->SetVolume(volume_);
+  if (player->QueuedSegments() <= kRefillBelowOrAt) SubmitSetUp(false);
+}
+
+void PlayerScreen::OnSegmentFinished() {
+  ViewPlayer* player = Player();
+  if (player == nullptr) return;
+  const std::size_t queued = player->QueuedSegments();
+  // Ran dry: the waiter shows until the next segment is there.
+  if (queued == 0) {
+    SubmitSetUp(true);
+  } else if (queued <= kRefillBelowOrAt) {
+    SubmitSetUp(false);
+  }
+}
 
 void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
   switch (command) {
@@ -74,15 +126,18 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
       if (result) status_ = result->message;
       Owner()->SetNeedsRedraw();
       return;
-    case model::kCommandStreamSetup:
     case model::kCommandSegmentFinished:
+      if (running_) OnSegmentFinished();
+      return;
+    case model::kCommandStreamSetup:
     case model::kCommandVideoDetails: {
-      if (result && result->ok != 0) return;
+      if (!running_) return;  // left meanwhile
+      if (result && result->ok != 0) {
+        if (command == model::kCommandStreamSetup) OnSegmentArrived();
+        return;
+      }
       // Back to where playback started, and the failure is said there.
-      const std::wstring message = result ? result->message : std::wstring();
-      Leave();
-      Screen* back = Owner()->Current();
-      if (back != nullptr && back != this) back->ShowPopupById(false, kPopupErrorTitle, message, kNoKey, kNoKey);
+      LeaveWithError(result ? result->message : std::wstring());
       return;
     }
     default: return;

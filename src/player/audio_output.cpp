@@ -1,0 +1,132 @@
+#include "player/audio_output.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "player/pcm_block.h"
+#include "player/player_error.h"
+
+namespace kestrova::player {
+namespace {
+
+constexpr long kBuffersPerSecondDivisor = 3;  // a third of a second of sound
+constexpr std::uint32_t kVolumeUnit = 1024;
+constexpr int kRightShift = 16;
+
+}  // namespace
+
+AudioOutput::AudioOutput(AudioListener& listener) : listener_(listener) {}
+
+int AudioOutput::BufferCount(long frameRateNumerator, long frameRateDenominator) {
+  if (frameRateNumerator <= 0 || frameRateDenominator <= 0) return kMinBufferCount;
+  const long count = frameRateNumerator / (kBuffersPerSecondDivisor * frameRateDenominator);
+  return static_cast<int>(std::max<long>(count, kMinBufferCount));
+}
+
+std::uint32_t AudioOutput::DeviceVolume(int level) {
+  const int clamped = std::clamp(level, 0, kMaxVolumeLevel);
+  const std::uint32_t v = clamped == 0 ? 0 : static_cast<std::uint32_t>(clamped) * kVolumeUnit - 1;
+  return v | (v << kRightShift);
+}
+
+void AudioOutput::OpenAudio(int channels, long rate, long frameRateNumerator, long frameRateDenominator) {
+  CloseAudio();
+  const std::size_t size = PcmBlockSize(channels, rate, frameRateNumerator, frameRateDenominator);
+  const int count = BufferCount(frameRateNumerator, frameRateDenominator);
+  if (size == 0) throw TPlayerError::kFailed;
+  data_.assign(size * static_cast<std::size_t>(count), 0);
+  headers_.assign(static_cast<std::size_t>(count), platform::WaveHeader{});
+  for (std::size_t i = 0; i < headers_.size(); ++i) {
+    headers_[i].data = data_.data() + i * size;
+    headers_[i].length = size;
+  }
+  bufferSize_ = size;
+  current_ = 0;
+  {
+    const std::lock_guard guard(lock_);
+    freeCount_ = count;
+  }
+  auto device = platform::WaveOut::Open({channels, static_cast<int>(rate)}, &AudioOutput::OnBufferDone, this);
+  if (!device) {
+    data_.clear();
+    headers_.clear();
+    bufferSize_ = 0;
+    throw TPlayerError::kFailed;
+  }
+  const std::lock_guard guard(lock_);
+  device->SetVolume(DeviceVolume(volumeLevel_));
+  device_ = std::move(device);
+}
+
+void AudioOutput::WriteAudio(std::span<const std::uint8_t> data) {
+  if (!device_ || headers_.empty()) return;
+  while (!data.empty()) {
+    platform::WaveHeader& header = headers_[current_];
+    const std::size_t room = bufferSize_ - header.user;
+    if (data.size() < room) {
+      std::memcpy(header.data + header.user, data.data(), data.size());
+      header.user += data.size();
+      return;
+    }
+    std::memcpy(header.data + header.user, data.data(), room);
+    header.length = bufferSize_;
+    {
+      std::unique_lock guard(lock_);
+      --freeCount_;
+      device_->Write(header);
+      // Every buffer is queued: wait until the device hands one back.
+      returned_.wait(guard, [this] { return freeCount_ > 0 || aborted_; });
+      if (aborted_) return;
+    }
+    current_ = (current_ + 1) % headers_.size();
+    headers_[current_].user = 0;
+    data = data.subspan(room);
+  }
+}
+
+void AudioOutput::OnBufferDone(void* instance, platform::WaveHeader&) {
+  auto& output = *static_cast<AudioOutput*>(instance);
+  // The picture first: drawing delays the next wake-up of the playback
+  // thread, never the reverse.
+  output.listener_.BufferPlayed();
+  {
+    const std::lock_guard guard(output.lock_);
+    ++output.freeCount_;
+  }
+  output.returned_.notify_all();
+}
+
+void AudioOutput::CloseAudio() {
+  std::unique_ptr<platform::WaveOut> device;
+  {
+    const std::lock_guard guard(lock_);
+    device = std::move(device_);
+  }
+  // Closing returns every queued buffer through OnBufferDone first.
+  device.reset();
+  data_.clear();
+  headers_.clear();
+  bufferSize_ = 0;
+  current_ = 0;
+}
+
+void AudioOutput::SetVolume(int level) {
+  const std::lock_guard guard(lock_);
+  volumeLevel_ = std::clamp(level, 0, kMaxVolumeLevel);
+  if (device_) device_->SetVolume(DeviceVolume(volumeLevel_));
+}
+
+void AudioOutput::Abort() {
+  {
+    const std::lock_guard guard(lock_);
+    aborted_ = true;
+  }
+  returned_.notify_all();
+}
+
+int AudioOutput::FreeCount() const {
+  const std::lock_guard guard(lock_);
+  return freeCount_;
+}
+
+}  // namespace kestrova::player

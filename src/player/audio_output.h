@@ -1,0 +1,88 @@
+// The audio output: plays the playback thread's PCM blocks on the waveform
+// device and paces the whole player. Its buffers are one video-frame period
+// long and about a third of a second of them circulate; the playback thread
+// waits here while all are queued, and every buffer the device finishes
+// draws one picture (through the listener) before it is counted free again.
+//
+// Threads: OpenAudio, WriteAudio and CloseAudio run on the playback thread
+// (OpenAudio also on the thread that queues the first segment); the device
+// notification (OnBufferDone) runs on the device's notification thread;
+// SetVolume, Abort and DestroyAudio on the user-interface thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <vector>
+
+#include "platform/wave_out.h"
+
+namespace kestrova::player {
+
+class AudioListener {
+ public:
+  // A device buffer has been played: the next picture is due.
+  virtual void BufferPlayed() = 0;
+
+ protected:
+  ~AudioListener() = default;
+};
+
+class AudioOutput {
+ public:
+  static constexpr int kMinBufferCount = 2;
+  static constexpr int kMaxVolumeLevel = 64;
+
+  explicit AudioOutput(AudioListener& listener);
+  ~AudioOutput() { DestroyAudio(); }
+  AudioOutput(const AudioOutput&) = delete;
+  AudioOutput& operator=(const AudioOutput&) = delete;
+
+  // About a third of a second of one-frame buffers: numerator / (3 x
+  // denominator), never fewer than two, so that one plays while the next is
+  // filled even at a frame rate below 3 per second.
+  static int BufferCount(long frameRateNumerator, long frameRateDenominator);
+  // The device volume of a level 0..64 for each channel: 0, else
+  // level x 1024 - 1 (64 gives 65535); left in the low 16 bits, right in the high.
+  static std::uint32_t DeviceVolume(int level);
+
+  // Allocates the buffers for this format and opens the device; throws
+  // TPlayerError when the device cannot be opened.
+  void OpenAudio(int channels, long rate, long frameRateNumerator, long frameRateDenominator);
+  // Copies PCM into the buffers, queues every buffer that becomes full, and
+  // waits while none is free. Returns early once Abort was called.
+  void WriteAudio(std::span<const std::uint8_t> data);
+  // Returns every queued buffer, closes the device, frees the buffers.
+  void CloseAudio();
+  void DestroyAudio() { CloseAudio(); }
+  void SetVolume(int level);
+  // Wakes a waiting writer for good: the player is going away.
+  void Abort();
+
+  bool IsOpen() const { return device_ != nullptr; }
+  int BufferCountOpen() const { return static_cast<int>(headers_.size()); }
+  std::size_t BufferSize() const { return bufferSize_; }
+  int FreeCount() const;
+
+ private:
+  // The device's notification, on its notification thread.
+  static void OnBufferDone(void* instance, platform::WaveHeader& header);
+
+  AudioListener& listener_;
+  std::unique_ptr<platform::WaveOut> device_;
+  std::vector<std::uint8_t> data_;              // buffer count x buffer size
+  std::vector<platform::WaveHeader> headers_;   // one per buffer; header.user = fill position
+  std::size_t bufferSize_ = 0;
+  std::size_t current_ = 0;  // the buffer being filled
+  int volumeLevel_ = kMaxVolumeLevel;
+
+  mutable std::mutex lock_;           // guards freeCount_ and aborted_
+  std::condition_variable returned_;  // a buffer came back (or Abort)
+  int freeCount_ = 0;
+  bool aborted_ = false;
+};
+
+}  // namespace kestrova::player

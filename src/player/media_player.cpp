@@ -1,0 +1,229 @@
+#include "player/media_player.h"
+
+#include <chrono>
+#include <utility>
+
+#include "player/pcm_block.h"
+#include "player/player_error.h"
+
+namespace kestrova::player {
+namespace {
+
+// How often a wait on the user-interface thread looks again, handling the
+// messages sent to it meanwhile.
+constexpr std::chrono::milliseconds kWaitPoll{10};
+
+}  // namespace
+
+MediaPlayer::MediaPlayer() = default;
+
+MediaPlayer::~MediaPlayer() { Close(); }
+
+template <class Done>
+void MediaPlayer::WaitHandlingSent(Done done) {
+  platform::UiLoop* loop = view_ != nullptr ? &view_->Loop() : nullptr;
+  const bool uiThread = loop != nullptr && loop->IsUiThread();
+  while (!done()) {
+    if (uiThread) loop->HandleSent();
+    if (!done()) std::this_thread::sleep_for(kWaitPoll);
+  }
+}
+
+std::unique_lock<std::mutex> MediaPlayer::LockReader() {
+  std::unique_lock guard(readerLock_, std::try_to_lock);
+  // The stream worker may hold it while it sends notification 27 to this
+  // thread.
+  if (!guard.owns_lock()) WaitHandlingSent([&] { return guard.try_lock(); });
+  return guard;
+}
+
+bool MediaPlayer::AttachView(PlayerView& view) {
+  view_ = &view;
+  if (!audioSystem_) audioSystem_ = std::make_unique<platform::AudioSystem>();
+  reader_.SetEvents(&view);
+  try {
+    videoOut_.CreateVideo(view);
+  } catch (TPlayerError) {
+    return false;
+  }
+  return true;
+}
+
+bool MediaPlayer::QueueSegment(const std::filesystem::path& file, const std::wstring& programme) {
+  const std::lock_guard guard(readerLock_);
+  if (closed_) return false;
+  reader_.Queue().Append({file, programme});
+  if (state_.load() == kStateNew) {
+    try {
+      OpenFirst();
+    } catch (...) {
+      // Still new: the next segment queued tries again.
+    }
+  }
+  return true;
+}
+
+void MediaPlayer::DropUnreadable() {
+  reader_.CloseSegment();
+  reader_.Queue().DropFront();
+  reader_.ResetSegment();
+}
+
+void MediaPlayer::OpenFirst() {
+  // A first segment that cannot be read is dropped, and the next queued
+  // one tried: kept at the head it would block every later segment.
+  for (;;) {
+    if (reader_.Queue().Size() == 0) return;
+    bool opened = false;
+    try {
+      opened = reader_.OpenSegment();
+    } catch (TPlayerError) {
+      opened = false;
+    }
+    if (opened && audio_.Ready() && reader_.AudioHeaders() > 0) break;
+    DropUnreadable();
+  }
+  videoOut_.SetRepaint(true);
+  const th_info& info = video_.Info();
+  if (reader_.VideoHeaders() > 0 && info.fps_numerator > 0 && info.fps_denominator > 0) {
+    frameRateNumerator_ = static_cast<long>(info.fps_numerator);
+    frameRateDenominator_ = static_cast<long>(info.fps_denominator);
+  } else {
+    frameRateNumerator_ = kDefaultFrameRate;
+    frameRateDenominator_ = 1;
+  }
+  OpenAudioForStream();
+  state_.store(kStateReady);
+}
+
+void MediaPlayer::OpenAudioForStream() {
+  const std::size_t size = PcmBlockSize(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
+  if (size == 0) throw TPlayerError::kFailed;
+  pcm_.assign(size, 0);
+  audioOut_.OpenAudio(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
+}
+
+void MediaPlayer::Play() {
+  resume_.store(false);
+  if (state_.load() != kStateReady) return;
+  // A thread told to stop (Pause, a lost surface) may still be finishing
+  // its last block: it ends first, then a new one starts.
+  WaitHandlingSent([this] { return !threadRunning_.load(); });
+  const std::lock_guard guard(threadLock_);
+  if (state_.load() != kStateReady || threadRunning_.load()) return;
+  if (thread_.joinable()) thread_.join();
+  state_.store(kStatePlaying);
+  threadRunning_.store(true);
+  videoOut_.SetShowing(true);
+  thread_ = std::thread([this] { PlaybackThread(); });
+}
+
+void MediaPlayer::Pause() {
+  {
+    const std::lock_guard guard(threadLock_);
+    int playing = kStatePlaying;
+    state_.compare_exchange_strong(playing, kStateReady);
+  }
+  // The thread ends at its next look at the state; meanwhile it may be
+  // sending a notification to this thread.
+  WaitHandlingSent([this] { return !threadRunning_.load(); });
+  if (thread_.joinable()) thread_.join();
+}
+
+void MediaPlayer::Stop() {
+  Pause();
+  const auto guard = LockReader();
+  if (reader_.SegmentOpen()) {
+    reader_.CloseSegment();
+    reader_.Queue().DropFront();
+  }
+  reader_.ResetSegment();
+  reader_.Queue().DropAll();
+}
+
+void MediaPlayer::Close() {
+  {
+    const auto guard = LockReader();
+    closed_ = true;
+  }
+  // A writer waiting for a device buffer gives up at once.
+  audioOut_.Abort();
+  Stop();
+  audioOut_.DestroyAudio();
+  audioSystem_.reset();
+  videoOut_.SetShowing(false);
+  videoOut_.DestroyVideo();
+}
+
+bool MediaPlayer::PausedForLostSurface() {
+  return resume_.load() || (IsPlaying() && videoOut_.SurfaceLost());
+}
+
+void MediaPlayer::RecreateVideoAndResume() {
+  if (view_ == nullptr) return;
+  try {
+    videoOut_.CreateVideo(*view_);
+  } catch (TPlayerError) {
+    return;  // still lost: the next display reset tries again
+  }
+  Play();
+}
+
+void MediaPlayer::BufferPlayed() {
+  if (!threadRunning_.load()) return;
+  if (videoOut_.DrawPicture() == VideoOutput::DrawResult::kSurfaceLost) {
+    // The thread ends by itself; the view resumes after the display reset.
+    int playing = kStatePlaying;
+    state_.compare_exchange_strong(playing, kStateReady);
+    resume_.store(true);
+  }
+}
+
+bool MediaPlayer::NextSegment() {
+  for (;;) {
+    if (state_.load() != kStatePlaying) return false;
+    const auto finished = reader_.Queue().Front();
+    const std::wstring previous = finished ? finished->programme : std::wstring();
+    // Deletes the played file and sends notification 26.
+    reader_.FinishSegment();
+    bool opened = false;
+    try {
+      opened = reader_.OpenSegment();
+    } catch (TPlayerError) {
+      // Damaged: it is finished like a played one, and the next one tried.
+      continue;
+    }
+    if (!opened) {
+      if (reader_.Queue().Size() == 0) return false;  // ran dry: a later Play goes on
+      reader_.Queue().DropFront();                     // cannot be opened: skip it
+      continue;
+    }
+    const auto entry = reader_.Queue().Front();
+    videoOut_.SetRepaint(!entry || entry->programme != previous);
+    if (audio_.FormatChanged()) {
+      audioOut_.CloseAudio();
+      OpenAudioForStream();
+    }
+    // A segment without a single block (sound only, or damaged) ends at once.
+    if (reader_.ReadBlock(pcm_)) return true;
+  }
+}
+
+void MediaPlayer::PlaybackThread() {
+  try {
+    while (state_.load() == kStatePlaying) {
+      if (!reader_.ReadBlock(pcm_) && !NextSegment()) break;
+      audioOut_.WriteAudio(pcm_);
+    }
+  } catch (...) {
+    // Whatever went wrong ends playback; the player stays usable.
+  }
+  videoOut_.SetShowing(false);
+  platform::ReleaseThreadState();
+  const std::lock_guard guard(threadLock_);
+  int playing = kStatePlaying;
+  state_.compare_exchange_strong(playing, kStateReady);
+  threadRunning_.store(false);
+}
+
+}  // namespace kestrova::player

@@ -1,0 +1,148 @@
+// Screen 11 with the real player in the real view: segments handed in
+// through the view's segment sink as the stream worker hands them, the
+// queue kept filled by the set-up results and the player's notifications,
+// full screen, volume, a lost display coming back, leaving, closing the
+// program while playing, and a player that cannot be made.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/kestrova_doc.h"
+#include "app/main_frame.h"
+#include "model/catalogue_records.h"
+#include "model/command_ids.h"
+#include "resources/string_table.h"
+#include "support/temp_dir.h"
+#include "support/ui_harness.h"
+#include "ui/screens/player_screen.h"
+#include "ui_test_support.h"
+
+namespace kestrova::test {
+namespace {
+
+using namespace std::chrono_literals;
+using ui::screens::PlayerScreen;
+
+constexpr int kErrorTitle = 23;
+
+class PlayerScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ui_.Started());
+    auto channel = std::make_unique<model::CatalogueItem>();
+    channel->id = 7;
+    channel->name = L"News 24";
+    channel->free = 1;
+    channel->haveVideo = 1;
+    ui_.Document().currentFolder->entries.push_back(std::move(channel));
+    // The stream set-ups the screen submits fetch nothing here: the test
+    // plays the stream worker's part itself.
+    ui_.Document().Network().cancel = 1;
+    ui_.Show(ui::kChannelFoldersScreen);
+  }
+
+  PlayerScreen& Screen() { return *dynamic_cast<PlayerScreen*>(ui_.Screens().GetScreen(ui::kPlayerScreen)); }
+  ui::ViewPlayer* Player() { return ui_.View().Player(); }
+
+  // A copy of a segment the encoder made at build time.
+  std::filesystem::path Segment(const std::string& name) {
+    const auto file = dir_.Path() / (name + "-" + std::to_string(copies_++) + ".ogg");
+    std::filesystem::copy_file(std::filesystem::path(KESTROVA_PLAYER_SEGMENTS) / (name + ".ogg"), file);
+    return file;
+  }
+
+  // Through the view's sink from another thread, as the stream worker does.
+  bool QueueFromWorker(const std::filesystem::path& file, const std::wstring& programme) {
+    std::atomic<bool> done{false};
+    bool taken = false;
+    std::thread worker([&] {
+      taken = ui_.View().QueueSegment(file, programme);
+      done = true;
+    });
+    ui_.RunUntil([&] { return done.load(); });
+    worker.join();
+    return taken;
+  }
+
+  UiHarness ui_{kBinDir};
+  TempDir dir_;
+  int copies_ = 0;
+};
+
+TEST_F(PlayerScreenTest, TheQueueIsKeptFilledAndPlaybackGoesOnAfterItRanDry) {
+  ui_.Screens().Navigate(ui::kPlayerScreen);
+  ASSERT_EQ(ui_.Screens().CurrentId(), ui::kPlayerScreen);
+  ASSERT_NE(Player(), nullptr);
+  EXPECT_EQ(Screen().SetUpsSubmitted(), 1);
+
+  const auto first = Segment("qcif15");
+  ASSERT_TRUE(QueueFromWorker(first, L"Morning news"));
+  EXPECT_EQ(Screen().StatusText(), L"Morning news");  // notification 27
+  ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
+  EXPECT_TRUE(Player()->IsPlaying());
+  EXPECT_EQ(Screen().SetUpsSubmitted(), 2);  // one queued: the next is asked for
+
+  // While it plays the view paints nothing over the picture.
+  const int paints = ui_.PaintCount();
+  ui_.Paint();
+  EXPECT_EQ(ui_.PaintCount(), paints);
+  ui_.Press(platform::VK_RETURN);
+  EXPECT_TRUE(Player()->IsFullScreen());
+  ui_.Press(platform::VK_RETURN);
+  EXPECT_FALSE(Player()->IsFullScreen());
+  ui_.Press(platform::VK_UP);
+  EXPECT_EQ(Screen().Volume(), PlayerScreen::kStartVolume + PlayerScreen::kVolumeStep);
+
+  // The segment ends with nothing behind it: notification 26 with an empty
+  // queue asks again with the waiter.
+  ASSERT_TRUE(ui_.RunUntil([&] { return !Player()->IsPlaying(); }));
+  EXPECT_FALSE(std::filesystem::exists(first));
+  EXPECT_EQ(Screen().SetUpsSubmitted(), 3);
+
+  const auto second = Segment("qcif15_next");
+  ASSERT_TRUE(QueueFromWorker(second, L"Weather"));
+  ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
+  ASSERT_TRUE(ui_.RunUntil([&] { return Screen().StatusText() == L"Weather"; }));
+  EXPECT_TRUE(Player()->IsPlaying());
+  EXPECT_EQ(Screen().SetUpsSubmitted(), 5);  // after the result, and after the second 26
+
+  // A lost display pauses the player; the display reset resumes it.
+  ui_.Window().LoseDisplay();
+  ASSERT_TRUE(ui_.RunUntil([&] { return !Player()->IsPlaying(); }, 5s));
+  ui_.Window().RestoreDisplay();
+  EXPECT_TRUE(Player()->IsPlaying());
+
+  // Leaving stops the stream, deletes what is queued and the player goes.
+  ui_.KeyUp(platform::VK_F2);
+  EXPECT_EQ(ui_.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  EXPECT_EQ(Player(), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(second));
+  const auto late = Segment("qcif15");
+  EXPECT_FALSE(QueueFromWorker(late, L"Weather"));  // nobody takes it: the worker deletes it
+  EXPECT_TRUE(std::filesystem::exists(late));
+}
+
+TEST_F(PlayerScreenTest, ThePlayerThatCannotBeMadeLeavesTheUserWhereTheyWereWithTheError) {
+  ui_.Window().LoseDisplay();
+  ui_.Screens().Navigate(ui::kPlayerScreen);
+  EXPECT_EQ(ui_.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  EXPECT_EQ(ui_.PopupTitle(), resources::Strings().Get(kErrorTitle));
+  EXPECT_EQ(Player(), nullptr);
+}
+
+TEST_F(PlayerScreenTest, TheProgramClosesAtOnceWhilePlaying) {
+  ui_.Screens().Navigate(ui::kPlayerScreen);
+  ASSERT_TRUE(QueueFromWorker(Segment("qvga25"), L"News"));
+  ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
+  ASSERT_TRUE(Player()->IsPlaying());
+  const auto start = std::chrono::steady_clock::now();
+  ui_.Loop().Post(ui_.App().Frame(), platform::WM_CLOSE, 0, 0);
+  EXPECT_TRUE(ui_.RunUntil([&] { return ui_.App().Frame()->View() == nullptr; }, 5s));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+}  // namespace
+}  // namespace kestrova::test
