@@ -31,7 +31,10 @@ CKestrovaView::CKestrovaView(platform::UiLoop& loop, platform::Window& window, C
 
 CKestrovaView::~CKestrovaView() {
   window_.SetView(nullptr);
-  if (document_.View() == this) document_.SetView(nullptr);
+  if (document_.View() == this) {
+    document_.SetView(nullptr);
+    document_.SetSegmentSink(nullptr);
+  }
   loop_.ForgetTarget(this);
   tickers_.Clear();
   DeletePlayer();
@@ -39,6 +42,8 @@ CKestrovaView::~CKestrovaView() {
 
 void CKestrovaView::OnInitialUpdate() {
   document_.SetView(this);
+  // The stream worker hands its live segments to this view's player.
+  document_.SetSegmentSink(this);
   client_ = window_.ClientRect();
   painter_.Initialise(client_, &document_, &tickers_);
 

@@ -9,6 +9,7 @@
 #include "ui/screens/channel_card.h"
 #include "ui/screens/channel_folders_screen.h"
 #include "ui/screens/channel_screen.h"
+#include "ui/screens/details_screen.h"
 #include "ui/screens/list_drawing.h"
 #include "ui/view_host.h"
 
@@ -18,6 +19,7 @@ namespace {
 constexpr int kLogoX = 7;
 constexpr int kTextGap = 14;
 constexpr int kSoftKeyBarImage = 27;
+constexpr int kSoftKeyVideo = 87;  // the programme on air is a video of the catalogue
 
 }  // namespace
 
@@ -43,6 +45,7 @@ bool PlayerScreen::Enter(const ScreenEntry& entry) {
   selection_ = 0;
   setUpsSubmitted_ = 0;
   running_ = false;
+  detailsWanted_ = false;
   if (Owner()->Host() != nullptr && !Owner()->Host()->CreatePlayer()) {
     // No picture can be shown: the user stays where playback was asked for.
     Screen* back = Owner()->Current();
@@ -83,9 +86,45 @@ bool PlayerScreen::OnKeyDown(int key) {
 
 bool PlayerScreen::OnKeyUp(int key) {
   if (popupShown_) return CatalogueScreen::OnKeyUp(key);
+  if (key == kKeyLeftSoft) return OpenKnownVideo();
   if (key != kKeyRightSoft) return false;
   Leave();
   return true;
+}
+
+std::optional<int> PlayerScreen::KnownVideo() const {
+  if (!running_) return std::nullopt;
+  return Data().liveStream.KnownVideo();
+}
+
+bool PlayerScreen::OpenKnownVideo() {
+  const std::optional<int> video = KnownVideo();
+  if (!video) return false;
+  // Playback ends here: the details (and the purchase) take over.
+  running_ = false;
+  if (ViewPlayer* player = Player()) player->Stop();
+  knownVideo_.id = *video;
+  detailsWanted_ = true;
+  CommandParameters parameters;
+  parameters.video = &knownVideo_;
+  Submit(model::kCommandVideoDetails, parameters, true);
+  return true;
+}
+
+void PlayerScreen::ShowKnownVideo(model::RequestResultPtr result) {
+  detailsWanted_ = false;
+  if (!result || result->ok == 0) {
+    LeaveWithError(result ? result->message : std::wstring());
+    return;
+  }
+  auto* details = dynamic_cast<DetailsScreen*>(Owner()->GetScreen(kDetailsScreen));
+  ScreenEntry entry;
+  entry.from = kPlayerScreen;
+  if (details == nullptr || !details->Enter(entry)) {
+    Leave();
+    return;
+  }
+  Navigate(kDetailsScreen);
 }
 
 void PlayerScreen::Leave() {
@@ -129,11 +168,13 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
     case model::kCommandSegmentFinished:
       if (running_) OnSegmentFinished();
       return;
-    case model::kCommandStreamSetup:
-    case model::kCommandVideoDetails: {
+    case model::kCommandVideoDetails:
+      if (detailsWanted_) ShowKnownVideo(std::move(result));
+      return;
+    case model::kCommandStreamSetup: {
       if (!running_) return;  // left meanwhile
       if (result && result->ok != 0) {
-        if (command == model::kCommandStreamSetup) OnSegmentArrived();
+        OnSegmentArrived();
         return;
       }
       // Back to where playback started, and the failure is said there.
@@ -157,7 +198,7 @@ void PlayerScreen::Draw(Painter& painter, platform::Canvas& target) {
   }
   DrawLabelBlock(painter, target, status_, {textLeft, top, painter.ScreenWidth() - kTextGap, bottom}, kLabelWrapped,
                  painter.FontText(), kBlack, 0, false);
-  DrawSoftKeyBar(painter, target, kNoSoftKey, kNoSoftKey, kSoftKeyBack);
+  DrawSoftKeyBar(painter, target, kNoSoftKey, KnownVideo() ? kSoftKeyVideo : kNoSoftKey, kSoftKeyBack);
 }
 
 }  // namespace kestrova::ui::screens

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "ui/screens/catalogue_screen.h"
@@ -52,6 +53,11 @@ class PlayerScreen final : public CatalogueScreen {
   void OnSegmentArrived();
   void OnSegmentFinished();
   ViewPlayer* Player() const;
+  // The catalogue video of the programme on air while the stream runs; the
+  // left soft key opens its details.
+  std::optional<int> KnownVideo() const;
+  bool OpenKnownVideo();
+  void ShowKnownVideo(model::RequestResultPtr result);
 
   model::CatalogueItem* channel_ = nullptr;  // not owning
   int kind_ = kFromChannel;
@@ -59,6 +65,8 @@ class PlayerScreen final : public CatalogueScreen {
   std::wstring status_;
   bool running_ = false;  // the stream runs: set-ups and notifications are acted on
   int setUpsSubmitted_ = 0;
+  bool detailsWanted_ = false;            // the known video's details were asked for
+  model::ProgrammeElement knownVideo_;    // the record they are asked for (by id)
 };
 
 }  // namespace kestrova::ui::screens
