@@ -6,9 +6,9 @@
 #include "app/result_delivery.h"
 #include "app/view_media_player.h"
 #include "model/command_ids.h"
-#include "platform/message_box.h"
 #include "model/result_messages.h"
 #include "model/request_result.h"
+#include "platform/message_box.h"
 #include "ui/screens/screen_catalogue.h"
 #include "ui/skin_image_table.h"
 
