@@ -79,10 +79,12 @@ TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDropped) {
   task.streamRecordId = 102;
   task.screen = reinterpret_cast<const ui::Screen*>(&first);  // compared only
   std::thread a([&, task] { app::StreamSetupWorker(host, state, task); });
-  while (server.RequestCount() < 2) std::this_thread::sleep_for(5ms);  // the first getvid is under way
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (server.RequestCount() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(5ms);  // until the first getvid is under way
+  }
   task.screen = reinterpret_cast<const ui::Screen*>(&second);
   std::thread b([&, task] { app::StreamSetupWorker(host, state, task); });
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
   while (busy.load() > 0 && std::chrono::steady_clock::now() < deadline) loop.PumpOnce();
   a.join();
   b.join();
