@@ -66,6 +66,9 @@ bool Connection::ReadAvailable(std::size_t limit) {
     const ssize_t got = ::recv(socket_, chunk.data(), chunk.size(), MSG_DONTWAIT);
     if (got > 0) {
       unread_.append(chunk.data(), static_cast<std::size_t>(got));
+      // Less than asked for: the socket is drained for now (sparing the
+      // call that would only say so); epoll reports what comes later.
+      if (static_cast<std::size_t>(got) < chunk.size()) return true;
       continue;
     }
     if (got < 0 && errno == EINTR) continue;

@@ -89,6 +89,8 @@ class Database {
   // Declared first, so destroyed last: the kept statements are finalised
   // before their connection closes.
   std::unique_ptr<sqlite3, SqliteCloser> db_;
+  // Like the connection itself, used by one thread at a time: the owner's
+  // lock (Storage::Use) guards it.
   std::unordered_map<std::string, KeptStatement, TextHash, std::equal_to<>> kept_;
 };
 
