@@ -8,11 +8,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/kestrova_doc.h"
 #include "app/kestrova_view.h"
+#include "app/view_media_player.h"
 #include "journey_fixture.h"
 #include "resources/string_table.h"
 #include "ui/screens/block_programme_screen.h"
@@ -363,6 +365,108 @@ TEST_F(ChannelsTest, ThePlayerStepsTheVolumeAndAFailedStartGoesBackAndSaysSo) {
   EXPECT_EQ(player->Kind(), ui::screens::PlayerScreen::kFromFolders);
   ASSERT_TRUE(ui.RunUntilScreen(ui::kChannelFoldersScreen));
   EXPECT_EQ(ui.PopupTitle(), resources::Strings().Get(kErrorTitle));
+}
+
+// What the display shows while a channel plays: the player's video surface,
+// the interface around the picture included.
+platform::Bitmap DisplayPicture(platform::VideoSurface& surface) {
+  platform::Bitmap picture(surface.LogicalWidth(), surface.LogicalHeight());
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) picture.Row(y)[x] = surface.LogicalPixel(x, y);
+  }
+  return picture;
+}
+
+platform::VideoSurface* PlayingSurface(UiHarness& ui) {
+  auto* player = dynamic_cast<app::ViewMediaPlayer*>(ui.View().Player());
+  return player != nullptr ? player->Engine().Video().Surface() : nullptr;
+}
+
+// Live television from the server: Watch starts the stream within a second,
+// the test card's pictures reach the display between the header and the
+// card, the programme on air names itself on the card, the queue is kept
+// filled, a catalogue video on air opens its details, and leaving stops the
+// player and leaves no segment behind. With KESTROVA_SCREENSHOT_DIR set it
+// also takes the playing screen in English and Russian.
+TEST_F(ChannelsTest, WatchingAChannelPlaysTheServersStreamAndLeavingLeavesNothing) {
+  const std::filesystem::path segments = dir_.Path() / "segments";
+  std::filesystem::create_directories(segments);
+  ::setenv("TMPDIR", segments.c_str(), 1);
+  const char* shotDir = std::getenv("KESTROVA_SCREENSHOT_DIR");
+  std::vector<std::pair<std::string, int>> languages{{"en", 0}};
+  if (shotDir != nullptr && *shotDir != '\0') languages.emplace_back("ru", 1);
+  for (const auto& [language, row] : languages) {
+    UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+    ASSERT_TRUE(ui.Started());
+    SelectRow(ui, row);
+    ASSERT_TRUE(RegisterThroughTheForms(ui));
+    OpenChannels(ui);
+    OpenFolder(ui, kNewsFolderId);
+    SelectRow(ui, 0);
+    ui.Press(platform::VK_RETURN);
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+    ASSERT_TRUE(ui.RunUntilIdle());
+    TakeRequests();
+
+    const auto started = std::chrono::steady_clock::now();
+    ui.Press(platform::VK_RETURN);  // watch
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kPlayerScreen);
+    auto* screen = dynamic_cast<ui::screens::PlayerScreen*>(ui.Screens().Current());
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(ui.RunUntil([&] {
+      platform::VideoSurface* surface = PlayingSurface(ui);
+      return surface != nullptr && surface->Presented() > 0;
+    }));
+    const auto firstPicture = std::chrono::steady_clock::now() - started;
+    RecordProperty("first_picture_ms",
+                   static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(firstPicture).count()));
+    EXPECT_FALSE(screen->StatusText().empty());  // the programme on air
+    ASSERT_TRUE(ui.RunUntil([&] { return screen->SetUpsSubmitted() >= 3; }));
+    const auto requests = TakeRequests();
+    EXPECT_TRUE(Contains(requests, "stream/cc.cgi?")) << "no stream set-up";
+
+    // The picture lies between the header and the card: many colours there
+    // (the test card), the interface painted around it.
+    platform::VideoSurface* surface = PlayingSurface(ui);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_TRUE(ui.RunUntil([&] { return surface->Presented() > 5; }));
+    const platform::Bitmap display = DisplayPicture(*surface);
+    std::set<std::uint16_t> pictureColours;
+    for (int y = 40; y < 220; y += 4) {
+      for (int x = 0; x < 240; x += 4) pictureColours.insert(display.Pixel(x, y));
+    }
+    EXPECT_GE(pictureColours.size(), 6U);
+    EXPECT_NE(display.Pixel(120, 10), 0) << "no header over the picture";
+    if (shotDir != nullptr && *shotDir != '\0') {
+      EXPECT_TRUE(UiHarness::SavePng(display, std::filesystem::path(shotDir) / ("11-player-playing-" + language + ".png"), 2));
+    }
+
+    // The catalogue video on air (as the set-up announces it) opens its
+    // details; the stream stops for them.
+    ui.Document().liveStream.SetKnownVideo(1101);
+    ui.KeyUp(platform::VK_F1);
+    ASSERT_TRUE(ui.RunUntilScreen(ui::kDetailsScreen));
+    auto* details = dynamic_cast<DetailsScreen*>(ui.Screens().Current());
+    ASSERT_NE(details, nullptr);
+    ASSERT_NE(details->Record(), nullptr);
+    EXPECT_EQ(details->Record()->id, 1101);
+    EXPECT_TRUE(Contains(TakeRequests(), "video.php?"));
+
+    // Back from the details the channel plays again; leaving goes back to
+    // the channel and ends the player.
+    ui.KeyUp(platform::VK_F2);
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kPlayerScreen);
+    ASSERT_TRUE(ui.RunUntil([&] {
+      platform::VideoSurface* again = PlayingSurface(ui);
+      return again != nullptr && again->Presented() > 0;
+    }));
+    ui.KeyUp(platform::VK_F2);
+    EXPECT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+    EXPECT_EQ(ui.View().Player(), nullptr);
+    ASSERT_TRUE(ui.RunUntil([&] { return ui.Document().WorkersFinished(); }));
+  }
+  // Every segment was played and deleted, or deleted when nobody took it.
+  EXPECT_TRUE(std::filesystem::is_empty(segments));
 }
 
 
