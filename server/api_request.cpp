@@ -31,8 +31,13 @@ std::optional<int> ParseStrictInt(std::string_view text) {
 
 ApiRequest::ApiRequest(const httplib::Request& request, std::string fallback_base_url)
     : request_(request), language_(LanguageFromLngId(request.get_param_value("lng_id"))) {
+  // The links the answers carry (the stream control, the update page) follow
+  // the address the client used. Behind a TLS reverse proxy on the same
+  // machine (the server listens on loopback) the proxy says the client came
+  // by https, so the stream goes through the proxy too.
   const std::string host = request.get_header_value("Host");
-  base_url_ = IsPlainHost(host) ? "http://" + host : std::move(fallback_base_url);
+  const bool secure = request.get_header_value("X-Forwarded-Proto") == "https";
+  base_url_ = IsPlainHost(host) ? (secure ? "https://" : "http://") + host : std::move(fallback_base_url);
 }
 
 bool ApiRequest::Has(std::string_view key) const { return request_.has_param(std::string(key).c_str()); }

@@ -124,6 +124,11 @@ TEST_F(AccountTest, SetupGivesTimeGapControlLinkQualitiesAndShortNumbers) {
   EXPECT_LE(std::abs(IntAttr(settings->FirstChildElement("time"), "gap")), 5);
   const std::string control = Attr(settings->FirstChildElement("control"), "link");
   EXPECT_EQ(control, "http://127.0.0.1:" + std::to_string(server_->Port()) + "/stream/");
+  // Behind a TLS reverse proxy the stream link keeps the client's https.
+  const Answer proxied = api_->Get(SetupPath(s, 101, LocalNow()),
+                                   {{"Host", "tv.example.org"}, {"X-Forwarded-Proto", "https"}});
+  ASSERT_NE(proxied.Root("settings"), nullptr) << proxied.body;
+  EXPECT_EQ(Attr(proxied.Root("settings")->FirstChildElement("control"), "link"), "https://tv.example.org/stream/");
   const auto qualities = Children(settings->FirstChildElement("qualities"), "quality");
   ASSERT_GE(qualities.size(), 3u);
   for (const auto* q : qualities) EXPECT_FALSE(Attr(q, "spd_req").empty());
