@@ -185,7 +185,9 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
 
   response.set_header("Qual_num", std::to_string(kStreamQualityCount));
   for (int quality = 1; quality <= kStreamQualityCount; ++quality) {
-    response.set_header("S" + std::to_string(quality), std::to_string(segment->At(quality).size()));
+    std::string key_name = "S";  // S1..Sn (built in place: GCC 12 warns falsely on "S" + string&&)
+    key_name += std::to_string(quality);
+    response.set_header(key_name, std::to_string(segment->At(quality).size()));
   }
   response.set_header("Video_name", source.programme);
   if (source.video) response.set_header("Video_id", std::to_string(*source.video));
