@@ -101,6 +101,7 @@ void WaveOut::FinishHead() {
 void WaveOut::Reset() {
   std::unique_lock guard(lock_);
   while (queueHead_ != nullptr) FinishHead();
+  sounding_ = false;  // silence from here on is wanted, not a gap
   changed_.notify_all();
   changed_.wait(guard, [this] { return (finishedHead_ == nullptr && !reporting_) || closing_; });
 }
@@ -122,6 +123,7 @@ void WaveOut::FillStream(Uint8* stream, int length) {
   bool finished = false;
   {
     const std::lock_guard guard(lock_);
+    if (queueHead_ != nullptr) sounding_ = true;
     while (wanted > 0 && queueHead_ != nullptr) {
       WaveHeader& head = *queueHead_;
       const std::size_t left = head.length > headPosition_ ? head.length - headPosition_ : 0;
@@ -134,6 +136,10 @@ void WaveOut::FillStream(Uint8* stream, int length) {
         FinishHead();
         finished = true;
       }
+    }
+    if (wanted > 0 && sounding_) {
+      sounding_ = false;
+      underruns_.fetch_add(1, std::memory_order_relaxed);
     }
   }
   // Nothing queued: silence until the next buffer arrives.

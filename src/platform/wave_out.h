@@ -90,6 +90,11 @@ class WaveOut {
   std::uint32_t Volume() const { return volume_.load(); }
   // Buffers written and not yet reported.
   int Queued() const;
+  // Times the device ran dry while playing: it had played written sound and
+  // then found nothing queued, so it filled silence until the next buffer
+  // came (a gap in the sound). A device that has not played anything yet,
+  // or that waits again after running dry, is not counted twice.
+  int Underruns() const { return underruns_.load(); }
 
  private:
   static void SdlCallback(void* self, Uint8* stream, int length);
@@ -117,6 +122,9 @@ class WaveOut {
   int queued_ = 0;
   bool reporting_ = false;  // the callback is running
   bool closing_ = false;
+  bool sounding_ = false;   // played written sound since it last ran dry
+
+  std::atomic<int> underruns_{0};
 
   std::thread notifier_;  // runs NotifyLoop
 };

@@ -100,6 +100,7 @@ void AudioOutput::CloseAudio() {
   std::unique_ptr<platform::WaveOut> device;
   {
     const std::lock_guard guard(lock_);
+    if (device_) closedUnderruns_ += device_->Underruns();
     device = std::move(device_);
   }
   // Closing returns every queued buffer through OnBufferDone first.
@@ -122,6 +123,11 @@ void AudioOutput::Abort() {
     aborted_ = true;
   }
   returned_.notify_all();
+}
+
+int AudioOutput::Underruns() const {
+  const std::lock_guard guard(lock_);
+  return closedUnderruns_ + (device_ ? device_->Underruns() : 0);
 }
 
 int AudioOutput::FreeCount() const {

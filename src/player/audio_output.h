@@ -66,6 +66,9 @@ class AudioOutput {
   int BufferCountOpen() const { return static_cast<int>(headers_.size()); }
   std::size_t BufferSize() const { return bufferSize_; }
   int FreeCount() const;
+  // Times the device ran dry while playing (a gap in the sound), over every
+  // device this output has opened; safe on any thread.
+  int Underruns() const;
 
  private:
   // The device's notification, on its notification thread.
@@ -83,6 +86,7 @@ class AudioOutput {
   std::condition_variable returned_;  // a buffer came back (or Abort)
   int freeCount_ = 0;
   bool aborted_ = false;
+  int closedUnderruns_ = 0;  // of the devices already closed; under lock_
 };
 
 }  // namespace kestrova::player

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "player/audio_output.h"
 #include "player_rig.h"
@@ -38,6 +39,9 @@ TEST(MediaPlayer, QueueRunsDryAndFillsAgainThenStopDeletesEveryFile) {
   EXPECT_EQ(rig.player->State(), MediaPlayer::kStateReady);
   EXPECT_EQ(rig.player->Audio().BufferCountOpen(), 5);
   EXPECT_EQ(rig.player->PcmBlockBytes(), 5880U);
+  // A silent device that has not played anything yet has no gap.
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(rig.player->Audio().Underruns(), 0);
   rig.player->Play();
   EXPECT_TRUE(rig.player->IsPlaying());
 
@@ -46,6 +50,10 @@ TEST(MediaPlayer, QueueRunsDryAndFillsAgainThenStopDeletesEveryFile) {
   EXPECT_FALSE(std::filesystem::exists(first));
   EXPECT_EQ(rig.player->QueuedSegments(), 0U);
   EXPECT_GE(rig.player->Video().PicturesDrawn(), 20);
+  // The sound ran out with the queue: one gap, counted once.
+  ASSERT_TRUE(rig.WaitFor([&] { return rig.player->Audio().Underruns() >= 1; }));
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(rig.player->Audio().Underruns(), 1);
 
   // The next segment only waits in the queue until Play: a second 26 for
   // the segment that had ended, then it opens and plays.
