@@ -1,6 +1,8 @@
 #include "platform/ui_loop.h"
 
 #include <algorithm>
+#include <chrono>
+#include <string_view>
 
 #include "platform/window.h"
 
@@ -23,6 +25,11 @@ void UiLoop::Close() {
 }
 
 void UiLoop::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    wakePending_ = true;
+  }
+  woken_.notify_one();
   if (wakeEventType_ == static_cast<Uint32>(-1)) return;
   SDL_Event event{};
   event.type = wakeEventType_;
@@ -199,14 +206,45 @@ bool UiLoop::PumpOnce() {
   return !QuitRequested();
 }
 
+namespace {
+
+// Video drivers whose event wait sleeps until something happens. With the
+// others (the dummy and offscreen drivers, the console's KMS/DRM) SDL's wait
+// checks for events every millisecond, a thousand wake-ups a second that
+// cost more than the playing channel's decoding; there the loop sleeps on
+// its own queue instead and looks for input every kInputPollInterval.
+bool WaitsNatively() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  const std::string_view name(driver);
+  return name == "x11" || name == "wayland";
+}
+
+constexpr std::chrono::milliseconds kInputPollInterval{10};
+
+}  // namespace
+
 int UiLoop::Run() {
+  const bool native = WaitsNatively();
   while (PumpOnce()) {
     {
       std::lock_guard lock(mutex_);
       if (!posted_.empty() || !sent_.empty()) continue;
     }
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, MillisecondsToNextTimer()) != 0) HandleSdlEvent(event);
+    if (native) {
+      if (SDL_WaitEventTimeout(&event, MillisecondsToNextTimer()) != 0) HandleSdlEvent(event);
+      continue;
+    }
+    if (SDL_PollEvent(&event) != 0) {
+      HandleSdlEvent(event);
+      continue;
+    }
+    const auto wait = std::min<std::chrono::milliseconds>(std::chrono::milliseconds(MillisecondsToNextTimer()),
+                                                          kInputPollInterval);
+    std::unique_lock lock(mutex_);
+    woken_.wait_for(lock, wait, [&] { return wakePending_ || closed_; });
+    wakePending_ = false;
   }
   return ExitCode();
 }

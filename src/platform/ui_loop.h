@@ -118,6 +118,8 @@ class UiLoop {
 
   mutable std::mutex mutex_;  // guards everything below up to timers_
   std::condition_variable sentDone_;
+  std::condition_variable woken_;  // Run's own wait, where SDL cannot wait
+  bool wakePending_ = false;       // another thread posted or sent since Run last looked
   std::deque<Posted> posted_;
   std::deque<Sent*> sent_;
   bool closed_ = false;
