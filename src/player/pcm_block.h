@@ -22,9 +22,15 @@ inline std::int16_t PcmSample(std::int32_t fixed) {
   return static_cast<std::int16_t>(fixed >> kFractionShift);
 }
 
+// The largest block a segment may ask for: 16 MiB is far beyond any real
+// format (8 channels at 192 kHz and 1 frame a second need 3 MiB), so a
+// header naming more is damaged or hostile.
+inline constexpr std::size_t kMaxPcmBlockBytes = std::size_t{16} * 1024 * 1024;
+
 // Bytes of PCM for one frame period (numerator / denominator frames per
 // second), rounded down to whole sample frames: only such a block can be
-// filled completely. 0 for a format that has no such period.
+// filled completely. 0 for a format that has no such period, or whose block
+// would be larger than kMaxPcmBlockBytes.
 std::size_t PcmBlockSize(int channels, long rate, long frameRateNumerator, long frameRateDenominator);
 
 }  // namespace kestrova::player

@@ -28,5 +28,13 @@ TEST(PcmBlock, OneFramePeriodInWholeSampleFrames) {
   EXPECT_EQ(PcmBlockSize(2, 44100, 25, 0), 0U);
 }
 
+TEST(PcmBlock, HeaderValuesTooLargeForAnyBlockGiveNone) {
+  // A damaged segment: rate and frame-rate denominator near 2^32 overflow
+  // 64 bits; smaller ones still ask for terabytes.
+  EXPECT_EQ(PcmBlockSize(2, 0xFFFFFFFFL, 1, 0xFFFFFFFFL), 0U);
+  EXPECT_EQ(PcmBlockSize(255, 0x7FFFFFFFL, 1, 1), 0U);
+  EXPECT_EQ(PcmBlockSize(8, 192000, 1, 1), 3072000U);
+}
+
 }  // namespace
 }  // namespace kestrova::player

@@ -1,0 +1,17 @@
+// data.dat on arbitrary bytes: loading, then looking up every entry read.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "resources/skin_archive.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  kestrova::resources::SkinArchive archive;
+  archive.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(bytes), size));
+  if (archive.Count() > size) std::abort();  // every entry takes at least 8 bytes
+  const std::uint8_t* data = nullptr;
+  const std::size_t found = archive.Find(L"bg.png", &data);
+  if (found > 0 && data == nullptr) std::abort();
+  return 0;
+}
