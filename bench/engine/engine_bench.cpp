@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "process_usage.h"
 #include "platform/sdl_handles.h"
 #include "platform/ui_loop.h"
 #include "platform/window.h"
@@ -27,6 +28,8 @@
 namespace {
 
 using namespace kestrova;
+using bench::CpuSeconds;
+using bench::StatusKb;
 using Clock = std::chrono::steady_clock;
 
 struct Frame final : platform::MessageTarget {
@@ -47,23 +50,6 @@ class BenchView final : public player::PlayerView {
   platform::UiLoop& loop_;
   platform::Window& window_;
 };
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
-long StatusKb(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
-  }
-  return -1;
-}
 
 }  // namespace
 

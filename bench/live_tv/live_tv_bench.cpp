@@ -28,6 +28,7 @@
 #include <system_error>
 
 #include "app/view_media_player.h"
+#include "process_usage.h"
 #include "journeys/journey_fixture.h"
 #include "model/catalogue_records.h"
 #include "net/segment_sink.h"
@@ -41,6 +42,8 @@
 namespace {
 
 using namespace kestrova;
+using bench::CpuSeconds;
+using bench::StatusKb;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -76,24 +79,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
   }
   return true;
-}
-
-// CPU seconds (user + system) of the process, or of the calling thread.
-double CpuSeconds(int who = RUSAGE_SELF) {
-  rusage usage{};
-  getrusage(who, &usage);
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when missing.
-long StatusKb(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
-  }
-  return -1;
 }
 
 double MillisSince(Clock::time_point start) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "process_usage.h"
 #include "player/pcm_block.h"
 #include "player/picture_renderer.h"
 #include "player/player_error.h"
@@ -21,17 +22,11 @@ constexpr int kScreenHeight = 320;
 constexpr unsigned kDefaultFpsNumerator = 25;
 constexpr unsigned kDefaultFpsDenominator = 1;
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace kestrova::player;
+  using kestrova::bench::CpuSeconds;
   if (argc != 2) {
     std::fprintf(stderr, "usage: playback FILE.ogg\n");
     return 2;
