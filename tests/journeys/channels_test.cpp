@@ -391,10 +391,25 @@ platform::VideoSurface* PlayingSurface(UiHarness& ui) {
 TEST_F(ChannelsTest, WatchingAChannelPlaysTheServersStreamAndLeavingLeavesNothing) {
   const std::filesystem::path segments = dir_.Path() / "segments";
   std::filesystem::create_directories(segments);
-  ::setenv("TMPDIR", segments.c_str(), 1);
-  const char* shotDir = std::getenv("KESTROVA_SCREENSHOT_DIR");
+  // The segments land in a folder of the test's own, which must end empty;
+  // the process's temporary folder comes back when the test ends.
+  struct TemporaryFolder {
+    std::string previous;
+    bool had = false;
+    explicit TemporaryFolder(const std::filesystem::path& folder) {
+      if (const char* old = std::getenv("TMPDIR")) {
+        had = true;
+        previous = old;
+      }
+      ::setenv("TMPDIR", folder.c_str(), 1);
+    }
+    ~TemporaryFolder() { had ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR"); }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  } temporaryFolder(segments);
+  const std::filesystem::path shots = RequestedScreenshotFolder();
   std::vector<std::pair<std::string, int>> languages{{"en", 0}};
-  if (shotDir != nullptr && *shotDir != '\0') languages.emplace_back("ru", 1);
+  if (!shots.empty()) languages.emplace_back("ru", 1);
   for (const auto& [language, row] : languages) {
     UiHarness ui(KESTROVA_BIN_DIR, AtServer());
     ASSERT_TRUE(ui.Started());
@@ -437,8 +452,8 @@ TEST_F(ChannelsTest, WatchingAChannelPlaysTheServersStreamAndLeavingLeavesNothin
     }
     EXPECT_GE(pictureColours.size(), 6U);
     EXPECT_NE(display.Pixel(120, 10), 0) << "no header over the picture";
-    if (shotDir != nullptr && *shotDir != '\0') {
-      EXPECT_TRUE(UiHarness::SavePng(display, std::filesystem::path(shotDir) / ("11-player-playing-" + language + ".png"), 2));
+    if (!shots.empty()) {
+      EXPECT_TRUE(UiHarness::SavePng(display, shots / ("11-player-playing-" + language + ".png"), 2));
     }
 
     // The catalogue video on air (as the set-up announces it) opens its
@@ -475,9 +490,7 @@ TEST_F(ChannelsTest, WatchingAChannelPlaysTheServersStreamAndLeavingLeavesNothin
 using ScreenshotTour = JourneyTest;
 
 TEST_F(ScreenshotTour, TheChannelAndProgrammeScreensInEnglishAndRussian) {
-  const char* shotDir = std::getenv("KESTROVA_SCREENSHOT_DIR");
-  const std::filesystem::path dir = shotDir != nullptr && *shotDir != '\0' ? std::filesystem::path(shotDir) : dir_.Path();
-  std::filesystem::create_directories(dir);
+  const std::filesystem::path dir = ScreenshotFolder();
   for (const auto& [language, row] : {std::pair{std::string("en"), 0}, std::pair{std::string("ru"), 1}}) {
     UiHarness ui(KESTROVA_BIN_DIR, AtServer());
     ASSERT_TRUE(ui.Started());

@@ -1,6 +1,7 @@
 #include "journey_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "platform/registry.h"
@@ -31,6 +32,20 @@ std::vector<std::string> JourneyTest::TakeRequests() {
 bool JourneyTest::Contains(const std::vector<std::string>& requests, const std::string& script) {
   return std::any_of(requests.begin(), requests.end(),
                      [&](const std::string& line) { return line.rfind("/" + script, 0) == 0; });
+}
+
+std::filesystem::path JourneyTest::RequestedScreenshotFolder() {
+  const char* dir = std::getenv("KESTROVA_SCREENSHOT_DIR");
+  if (dir == nullptr || *dir == '\0') return {};
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+std::filesystem::path JourneyTest::ScreenshotFolder() const {
+  const std::filesystem::path requested = RequestedScreenshotFolder();
+  if (!requested.empty()) return requested;
+  std::filesystem::create_directories(dir_.Path());
+  return dir_.Path();
 }
 
 std::wstring JourneyTest::RegistryText(const std::filesystem::path& file, const wchar_t* name) {

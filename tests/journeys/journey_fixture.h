@@ -23,6 +23,11 @@ class JourneyTest : public ServerTest {
   // Registry values written by the program.
   static std::wstring RegistryText(const std::filesystem::path& file, const wchar_t* name);
   static int RegistryNumber(const std::filesystem::path& file, const wchar_t* name);
+  // The folder KESTROVA_SCREENSHOT_DIR names (scripts/screenshots sets it),
+  // made if missing; empty when the variable is not set.
+  static std::filesystem::path RequestedScreenshotFolder();
+  // That folder, or the test's own when none was asked for.
+  std::filesystem::path ScreenshotFolder() const;
 };
 
 // Presses Up or Down until the current screen's selection is `index`.

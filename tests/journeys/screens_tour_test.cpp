@@ -29,9 +29,7 @@ void OpenFolder(UiHarness& ui, int id) {
 }
 
 TEST_F(ScreenshotTour, TheVideoPaymentMessageAndHelpScreensInEnglishAndRussian) {
-  const char* shotDir = std::getenv("KESTROVA_SCREENSHOT_DIR");
-  const std::filesystem::path dir = shotDir != nullptr && *shotDir != '\0' ? std::filesystem::path(shotDir) : dir_.Path();
-  std::filesystem::create_directories(dir);
+  const std::filesystem::path dir = ScreenshotFolder();
   for (const auto& [language, row] : {std::pair{std::string("en"), 0}, std::pair{std::string("ru"), 1}}) {
     UiHarness ui(KESTROVA_BIN_DIR, AtServer());
     ASSERT_TRUE(ui.Started());

@@ -32,11 +32,6 @@ class Tour {
   std::string language_;
 };
 
-std::filesystem::path ShotDir(const std::filesystem::path& fallback) {
-  const char* dir = std::getenv("KESTROVA_SCREENSHOT_DIR");
-  return dir != nullptr && *dir != '\0' ? std::filesystem::path(dir) : fallback;
-}
-
 void TakeTour(UiHarness& ui, Tour& tour, int languageRow) {
   ASSERT_EQ(ui.Screens().CurrentId(), ui::kLanguageScreen);
   SelectRow(ui, languageRow);
@@ -76,8 +71,7 @@ void TakeTour(UiHarness& ui, Tour& tour, int languageRow) {
 }
 
 TEST_F(ScreenshotTour, EveryScreenOfTheWayInInEnglishAndRussian) {
-  const auto dir = ShotDir(dir_.Path());
-  std::filesystem::create_directories(dir);
+  const auto dir = ScreenshotFolder();
   for (const auto& [language, row] : {std::pair{std::string("en"), 0}, std::pair{std::string("ru"), 1}}) {
     UiHarness ui(KESTROVA_BIN_DIR, AtServer());
     ASSERT_TRUE(ui.Started());
