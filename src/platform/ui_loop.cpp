@@ -236,10 +236,7 @@ int UiLoop::Run() {
       if (SDL_WaitEventTimeout(&event, MillisecondsToNextTimer()) != 0) HandleSdlEvent(event);
       continue;
     }
-    if (SDL_PollEvent(&event) != 0) {
-      HandleSdlEvent(event);
-      continue;
-    }
+    // PumpOnce has just taken every SDL event; the next look is after the wait.
     const auto wait = std::min<std::chrono::milliseconds>(std::chrono::milliseconds(MillisecondsToNextTimer()),
                                                           kInputPollInterval);
     std::unique_lock lock(mutex_);
