@@ -12,10 +12,7 @@
 #include <iostream>
 #include <thread>
 
-#include "account_api.h"
-#include "api_router.h"
-#include "billing_api.h"
-#include "catalogue_api.h"
+#include "api_scripts.h"
 #include "catalogue_loader.h"
 #include "http_server.h"
 #include "options.h"
@@ -195,14 +192,8 @@ int Run(const ServerOptions& options) {
   }
   // Links in answers name the Host the client used; without one, the address
   // and port actually bound.
-  ApiRouter router("http://" + HostForUrl(options.listen) + ":" + std::to_string(port));
-  AccountApi account_api(context);
-  CatalogueApi catalogue_api(context);
-  BillingApi billing_api(context);
-  account_api.Register(router);
-  catalogue_api.Register(router);
-  billing_api.Register(router);
-  router.Install(http);
+  ApiScripts scripts(context, "http://" + HostForUrl(options.listen) + ":" + std::to_string(port));
+  scripts.Install(http);
 
   const StopOnSignal stop(http);
   if (spool) spool->Start(kSpoolPeriod);
