@@ -9,6 +9,12 @@
 #include "platform/sdl_handles.h"
 
 namespace kestrova::platform {
+namespace {
+
+// DeclaredImageSize knows PNG (0x89 'P' 'N' 'G' ...) and JPEG (0xFF 0xD8).
+constexpr std::uint8_t kPngFirstByte = 0x89;
+
+}  // namespace
 
 ArgbImage DecodeImage(const std::uint8_t* data, std::size_t length) {
   if (data == nullptr || length == 0 || length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
@@ -16,9 +22,13 @@ ArgbImage DecodeImage(const std::uint8_t* data, std::size_t length) {
   }
   const std::optional<ImageSize> declared = DeclaredImageSize(data, length);
   if (!declared || declared->width > kMaxImageSide || declared->height > kMaxImageSide) return {};
-  SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(length));
-  if (stream == nullptr) return {};
-  SurfacePtr decoded(IMG_Load_RW(stream, 1));  // closes the stream
+  const RwPtr stream(SDL_RWFromConstMem(data, static_cast<int>(length)));
+  if (!stream) return {};
+  // The decoder of the format whose header was checked: SDL_image's own
+  // guess looks at more than the first bytes (a "<svg" anywhere near the
+  // start makes any file a vector drawing to it).
+  const bool png = data[0] == kPngFirstByte;
+  SurfacePtr decoded(png ? IMG_LoadPNG_RW(stream.get()) : IMG_LoadJPG_RW(stream.get()));
   if (!decoded) return {};
   if (decoded->format->format != SDL_PIXELFORMAT_ARGB8888) {
     decoded.reset(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));

@@ -20,8 +20,26 @@ std::uint32_t BigEndian32(const std::uint8_t* p) {
 
 int BigEndian16(const std::uint8_t* p) { return p[0] << 8U | p[1]; }
 
+// Every chunk (length, type, data, checksum) lies whole within the bytes, up
+// to and including IEND. The decoder cannot tell the end of the bytes from
+// data: a chunk running past the end has it read the same bytes again and
+// again, never finishing.
+bool PngChunksWhole(const std::uint8_t* data, std::size_t length) {
+  constexpr std::size_t kChunkFrame = 12;  // length, type and checksum
+  constexpr std::uint32_t kMaxChunk = 0x7FFFFFFFU;
+  std::size_t at = kPngSignature.size();
+  while (length - at >= kChunkFrame) {
+    const std::uint32_t size = BigEndian32(data + at);
+    if (size > kMaxChunk || size > length - at - kChunkFrame) return false;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+    at += kChunkFrame + size;
+  }
+  return false;
+}
+
 std::optional<ImageSize> PngSize(const std::uint8_t* data, std::size_t length) {
   if (length < kPngIhdrWidth + 8 || std::memcmp(data + kPngIhdrType, "IHDR", 4) != 0) return std::nullopt;
+  if (!PngChunksWhole(data, length)) return std::nullopt;
   const std::uint32_t width = BigEndian32(data + kPngIhdrWidth);
   const std::uint32_t height = BigEndian32(data + kPngIhdrWidth + 4);
   if (width == 0 || height == 0 || width > 0x7FFFFFFFU || height > 0x7FFFFFFFU) return std::nullopt;

@@ -16,7 +16,8 @@ struct ImageSize {
 
 // The declared size of a PNG (its IHDR) or a baseline or progressive JPEG
 // (its first start-of-frame segment); nothing for any other or a damaged
-// header.
+// header, and nothing for a PNG cut short (a chunk running past the end, or
+// no IEND): its decoder would never finish.
 std::optional<ImageSize> DeclaredImageSize(const std::uint8_t* data, std::size_t length);
 
 }  // namespace kestrova::platform
