@@ -4,7 +4,6 @@
 // the chain.
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "billing_fixture.h"
 #include "net/endpoint.h"
 #include "platform/sms.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace kestrova::test {
@@ -59,31 +59,10 @@ TEST(SmsSpoolTest, UnwritableSpoolAndNonNumericAddressesAreRefusedWithoutLeftove
   EXPECT_TRUE(FilesIn(spool).empty());
 }
 
-// Sets an environment variable for the life of the object and puts the old
-// value back afterwards.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) ::setenv(name, value, 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedVariable() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(SmsSpoolTest, SpoolFolderComesFromTheEnvironment) {
-  ScopedVariable spoolVariable("KESTROVA_SMS_SPOOL", nullptr);
-  ScopedVariable dataVariable("XDG_DATA_HOME", nullptr);
-  ScopedVariable homeVariable("HOME", "/home/someone");
+  ScopedEnvironment spoolVariable("KESTROVA_SMS_SPOOL", nullptr);
+  ScopedEnvironment dataVariable("XDG_DATA_HOME", nullptr);
+  ScopedEnvironment homeVariable("HOME", "/home/someone");
   ::setenv("KESTROVA_SMS_SPOOL", "/srv/spool", 1);
   EXPECT_EQ(platform::SmsSpoolDirectory(), fs::path("/srv/spool"));
   ::unsetenv("KESTROVA_SMS_SPOOL");

@@ -11,6 +11,7 @@
 #include "app/kestrova_doc.h"
 #include "journey_fixture.h"
 #include "resources/string_table.h"
+#include "support/scoped_environment.h"
 #include "ui/screens/balance_text.h"
 #include "ui/screens/feedback_screen.h"
 #include "ui/screens/gift_code_screen.h"
@@ -32,17 +33,6 @@ constexpr int kPaymentRow = 0;
 constexpr int kGiftCodeRow = 1;
 constexpr int kMessagesPerPage = 10;
 
-// Points the client's SMS service at the spool the test's server reads.
-class ClientSpool {
- public:
-  explicit ClientSpool(const std::filesystem::path& spool) { ::setenv(kVariable, spool.c_str(), 1); }
-  ~ClientSpool() { ::unsetenv(kVariable); }
-  ClientSpool(const ClientSpool&) = delete;
-  ClientSpool& operator=(const ClientSpool&) = delete;
-
- private:
-  static constexpr const char* kVariable = "KESTROVA_SMS_SPOOL";
-};
 
 std::wstring Text(int id) { return resources::Strings().Get(id); }
 
@@ -57,7 +47,7 @@ void OpenFromSettings(UiHarness& ui, int row, int screen) {
 }
 
 TEST_F(AccountScreensJourney, CreditBySmsAndGiftCodes) {
-  const ClientSpool spool(Spool());
+  const ScopedEnvironment spool("KESTROVA_SMS_SPOOL", Spool().string());  // the spool the server reads
   UiHarness ui(KESTROVA_BIN_DIR, AtServer());
   ASSERT_TRUE(RegisterThroughTheForms(ui));
   app::CKestrovaDoc& doc = ui.Document();

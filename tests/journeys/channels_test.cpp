@@ -17,6 +17,7 @@
 #include "app/view_media_player.h"
 #include "journey_fixture.h"
 #include "resources/string_table.h"
+#include "support/scoped_environment.h"
 #include "ui/screens/block_programme_screen.h"
 #include "ui/screens/channel_entries.h"
 #include "ui/screens/channel_folders_screen.h"
@@ -56,17 +57,6 @@ long MillisSince(std::chrono::steady_clock::time_point start) {
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
-// Points the client's SMS service at the spool the test's server reads.
-class SpoolForClient {
- public:
-  explicit SpoolForClient(const std::filesystem::path& spool) { ::setenv(kVariable, spool.c_str(), 1); }
-  ~SpoolForClient() { ::unsetenv(kVariable); }
-  SpoolForClient(const SpoolForClient&) = delete;
-  SpoolForClient& operator=(const SpoolForClient&) = delete;
-
- private:
-  static constexpr const char* kVariable = "KESTROVA_SMS_SPOOL";
-};
 
 // Main menu -> channel folders (the root level).
 void OpenChannels(UiHarness& ui) {
@@ -281,7 +271,7 @@ TEST_F(ChannelsTest, FoldersKeepTheirPositionsAndTheProgrammeGoesByDayBlockAndEn
 }
 
 TEST_F(ChannelsTest, APaidPackageIsPaidBySmsAndReloadedWithItsChannels) {
-  const SpoolForClient spool(Spool());
+  const ScopedEnvironment spool("KESTROVA_SMS_SPOOL", Spool().string());  // the spool the server reads
   UiHarness ui(KESTROVA_BIN_DIR, AtServer());
   ASSERT_TRUE(ui.Started());
   ASSERT_TRUE(RegisterThroughTheForms(ui));
@@ -393,20 +383,7 @@ TEST_F(ChannelsTest, WatchingAChannelPlaysTheServersStreamAndLeavingLeavesNothin
   std::filesystem::create_directories(segments);
   // The segments land in a folder of the test's own, which must end empty;
   // the process's temporary folder comes back when the test ends.
-  struct TemporaryFolder {
-    std::string previous;
-    bool had = false;
-    explicit TemporaryFolder(const std::filesystem::path& folder) {
-      if (const char* old = std::getenv("TMPDIR")) {
-        had = true;
-        previous = old;
-      }
-      ::setenv("TMPDIR", folder.c_str(), 1);
-    }
-    ~TemporaryFolder() { had ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR"); }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  } temporaryFolder(segments);
+  const ScopedEnvironment temporaryFolder("TMPDIR", segments.string());
   const std::filesystem::path shots = RequestedScreenshotFolder();
   std::vector<std::pair<std::string, int>> languages{{"en", 0}};
   if (!shots.empty()) languages.emplace_back("ru", 1);

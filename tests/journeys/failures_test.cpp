@@ -7,6 +7,7 @@
 #include "app/kestrova_doc.h"
 #include "journey_fixture.h"
 #include "support/loopback_server.h"
+#include "support/scoped_environment.h"
 #include "ui/screens/login_screen.h"
 
 namespace kestrova::test {
@@ -64,7 +65,7 @@ TEST_F(FailuresTest, AWrongPasswordOrAMissingServerShowsTheErrorAndAStalledOneSt
 }
 
 TEST_F(FailuresTest, ARequiredUpdateOffersOnlyDownloadAndExitARecommendedOneCanBeSkipped) {
-  ::setenv("BROWSER", "true", 1);  // the download address opens in a browser that does nothing
+  const ScopedEnvironment browser("BROWSER", "true");  // the download address opens in a browser that does nothing
   for (const std::string policy : {"required", "recommended"}) {
     ServerProcess server(dir_, {"--version-policy", policy});
     ASSERT_NE(server.Port(), 0);

@@ -7,6 +7,7 @@
 #include "net/api_get.h"
 #include "net/query_keys.h"
 #include "net/request_format.h"
+#include "support/local_time.h"
 #include "support/loopback_server.h"
 #include "support/test_document.h"
 
@@ -16,17 +17,7 @@ namespace {
 using net::FormatRequest;
 
 // The moment whose local time is the given clock time, on some day.
-std::time_t LocalMoment(int hour, int minute, int second) {
-  std::tm parts{};
-  parts.tm_year = 2024 - 1900;
-  parts.tm_mon = 2;
-  parts.tm_mday = 5;
-  parts.tm_hour = hour;
-  parts.tm_min = minute;
-  parts.tm_sec = second;
-  parts.tm_isdst = -1;
-  return std::mktime(&parts);
-}
+std::time_t LocalMoment(int hour, int minute, int second) { return LocalTime(2024, 3, 5, hour, minute, second); }
 
 class ApiGetTest : public ::testing::Test {
  protected:

@@ -12,6 +12,7 @@
 
 #include "net/stream_session.h"
 #include "net/stream_setup_answer.h"
+#include "support/local_time.h"
 #include "support/loopback_server.h"
 #include "support/test_document.h"
 
@@ -24,17 +25,7 @@ using net::SetupAnswer;
 constexpr int kUserId = 42;
 constexpr std::int64_t kFakeSegmentBytes = 3000;
 
-std::time_t LocalMoment(int hour, int minute, int second) {
-  std::tm parts{};
-  parts.tm_year = 2024 - 1900;
-  parts.tm_mon = 5;
-  parts.tm_mday = 11;
-  parts.tm_hour = hour;
-  parts.tm_min = minute;
-  parts.tm_sec = second;
-  parts.tm_isdst = -1;
-  return std::mktime(&parts);
-}
+std::time_t LocalMoment(int hour, int minute, int second) { return LocalTime(2024, 6, 11, hour, minute, second); }
 
 // Takes every segment offered, or refuses all (no player).
 struct RecordingSink final : net::SegmentSink {

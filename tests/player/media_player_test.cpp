@@ -11,11 +11,13 @@
 #include "player_rig.h"
 #include "segment_encoder/test_card_geometry.h"
 #include "segment_files.h"
+#include "support/scoped_environment.h"
 
 namespace kestrova::player::test {
 namespace {
 
 using namespace std::chrono_literals;
+using kestrova::test::ScopedEnvironment;
 
 TEST(AudioOutput, BufferCountsAndVolumes) {
   EXPECT_EQ(AudioOutput::BufferCount(25, 1), 8);
@@ -209,9 +211,9 @@ std::vector<std::int16_t> LeftChannel(const std::filesystem::path& file) {
 TEST(MediaPlayer, TheToneRunsOnAcrossASegmentBoundary) {
   ScratchFolder folder;
   const auto output = folder.Write("sound.raw", "");
-  ::setenv("SDL_AUDIODRIVER", "disk", 1);
-  ::setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
   {
+    const ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
+    const ScopedEnvironment file("SDL_DISKAUDIOFILE", output.string());
     PlayerRig rig;
     ASSERT_TRUE(rig.window);
     ASSERT_TRUE(rig.player->AttachView(*rig.view));
@@ -221,7 +223,6 @@ TEST(MediaPlayer, TheToneRunsOnAcrossASegmentBoundary) {
     ASSERT_TRUE(rig.WaitFor([&] { return !rig.player->IsPlaying(); }));
     std::this_thread::sleep_for(500ms);  // the queued sound plays out
   }
-  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 
   constexpr int kRate = 22050;
   constexpr int kWindow = kRate / 100;  // 10 ms

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "database.h"
+#include "support/scoped_environment.h"
 #include "support/server_fixture.h"
 
 namespace kestrova::test {
@@ -15,18 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using server::Database;
-
-// Sets an environment variable for the servers started while it lives.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
-  ~ScopedEnvironment() { ::unsetenv(name_); }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-};
 
 void WriteSms(const TempDir& dir, const std::string& folder, const std::string& name, const std::string& content) {
   const fs::path aside = dir.Write("sms/." + name + ".part", content);
