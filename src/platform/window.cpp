@@ -173,12 +173,12 @@ void Window::HandleKey(const SDL_KeyboardEvent& key, bool down) {
 }
 
 void Window::InjectKey(std::uint32_t virtualKey, bool down) {
-  MessageTarget* target = Focus();
+  MessageTarget* target = KeyTarget();
   if (target != nullptr) target->WindowProc(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
 void Window::InjectChar(wchar_t character) {
-  MessageTarget* target = Focus();
+  MessageTarget* target = KeyTarget();
   if (target != nullptr) target->WindowProc(WM_CHAR, static_cast<WPARAM>(character), 0);
 }
 

@@ -46,6 +46,10 @@ class Window {
   // as the edit box); null gives the focus back to the view.
   void SetFocus(MessageTarget* target) { focus_ = target; }
   MessageTarget* Focus() const { return focus_ != nullptr ? focus_ : view_; }
+  // While set, keys and typed text go to the view whatever has the focus
+  // (the view takes them while it is busy, so that a focused edit box does
+  // not); the focus itself stays as it was.
+  void SetKeysToView(bool toView) { keysToView_ = toView; }
   void Show();
   void BringToFront();
   bool FullScreen() const { return fullScreen_; }
@@ -86,11 +90,13 @@ class Window {
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
   void HandleTextInput(const char* utf8);
   void HandlePointer(std::uint32_t message, int x, int y);
+  MessageTarget* KeyTarget() const { return keysToView_ ? view_ : Focus(); }
 
   UiLoop& loop_;
   MessageTarget* frame_;
   MessageTarget* view_ = nullptr;
   MessageTarget* focus_ = nullptr;
+  bool keysToView_ = false;
   int width_;
   int height_;
   bool fullScreen_ = false;

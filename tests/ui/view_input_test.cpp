@@ -1,9 +1,15 @@
 // The view's input rules: soft-key bar thirds, the keyboard icon of the form
-// screens, keys on press or release, and input while busy.
+// screens, keys on press or release, and input while busy (Back cancels
+// the request waited for).
 #include "app/kestrova_view.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+
+#include "app/network_task.h"
+#include "model/result_messages.h"
 #include "support/sample_screens.h"
 #include "support/ui_harness.h"
 #include "ui/rows.h"
@@ -133,6 +139,36 @@ TEST_F(ViewInputTest, WhileBusyKeysAndBarTapsAreIgnoredButContentTapsArrive) {
   ui_.SetBusy(false);
   ui_.Press(VK_RETURN);
   EXPECT_EQ(screen.keyDowns.size(), 1U);
+}
+
+TEST_F(ViewInputTest, BackWhileWaitingCancelsTheRequestWaitedForEvenFromTheEditBox) {
+  auto& form = ui_.Install<SampleFormScreen>();
+  ui_.Show(ui::kLoginScreen);
+  ASSERT_TRUE(ui_.View().Edit().Focused());
+  ui_.Type(L"abc");
+  const app::RequestCancel waited = std::make_shared<std::atomic<int>>(0);
+  ui_.View().WindowProc(model::WM_NET_BUSY, 1, reinterpret_cast<platform::LPARAM>(&waited));
+  ui_.Type(L"d");
+  ui_.Press(VK_DOWN);
+  ui_.Press(platform::VK_F1);
+  EXPECT_EQ(waited->load(), 0);
+  ui_.Press(platform::VK_BACK_KEY);
+  EXPECT_EQ(waited->load(), 1);
+  // The keys went to the view, not to the box (nothing typed or deleted),
+  // and no other key reached the screen.
+  EXPECT_EQ(ui_.View().Edit().Text(), L"abc");
+  EXPECT_TRUE(form.softKeys.empty());
+  EXPECT_EQ(form.Selection(), SampleFormScreen::kLoginSelection);
+
+  // Once the waiter is off the box has the keys again, and Back is its own.
+  ui_.SetBusy(false);
+  ui_.Press(platform::VK_BACK_KEY);
+  EXPECT_EQ(ui_.View().Edit().Text(), L"ab");
+  // A waiter turned on without a request to cancel: Back does nothing.
+  waited->store(0);
+  ui_.SetBusy(true);
+  ui_.Press(platform::VK_BACK_KEY);
+  EXPECT_EQ(waited->load(), 0);
 }
 
 TEST_F(ViewInputTest, KeysThroughTheWindowFromSdlReachTheScreen) {
