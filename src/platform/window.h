@@ -2,7 +2,8 @@
 // scaled on a desktop and full screen on a small display, presenting an
 // RGB565 surface. It turns SDL input into the handset's window messages:
 // keys as virtual-key codes, the left mouse button and touch as pointer
-// messages in logical pixels, close and focus changes as WM_CLOSE and
+// messages in logical pixels (moves only while the button is held, as a
+// touch screen reports them), close and focus changes as WM_CLOSE and
 // WM_ACTIVATE for the frame, and keeps the invalid area for WM_PAINT.
 #pragma once
 

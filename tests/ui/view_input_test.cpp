@@ -1,6 +1,6 @@
 // The view's input rules: soft-key bar thirds, the keyboard icon of the form
-// screens, keys on press or release, and input while busy (Back cancels
-// the request waited for).
+// screens, keys on press or release, input while busy (Back cancels the
+// request waited for), and mouse moves only as drags.
 #include "app/kestrova_view.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +169,58 @@ TEST_F(ViewInputTest, BackWhileWaitingCancelsTheRequestWaitedForEvenFromTheEditB
   ui_.SetBusy(true);
   ui_.Press(platform::VK_BACK_KEY);
   EXPECT_EQ(waited->load(), 0);
+}
+
+TEST_F(ViewInputTest, AMouseMovesTheListOnlyWhileItsButtonIsHeld) {
+  auto& list = ui_.Install<SampleListScreen>(9, NumberedItems(20));
+  ui_.Show(9);
+  ui_.Press(VK_DOWN);
+  const auto rowY = [](int row) { return ui::RowTop(row) + 16; };
+  const auto mouse = [&](Uint32 type, int x, int y, Uint32 buttons) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_MOUSEMOTION) {
+      event.motion.windowID = ui_.Window().SdlWindowId();
+      event.motion.x = x;
+      event.motion.y = y;
+      event.motion.state = buttons;
+    } else {
+      event.button.windowID = ui_.Window().SdlWindowId();
+      event.button.button = SDL_BUTTON_LEFT;
+      event.button.x = x;
+      event.button.y = y;
+    }
+    ui_.Window().HandleEvent(event);
+    ui_.Paint();
+  };
+  const ui::ScrollBar& bar = *list.Bar();
+  const int thumb = static_cast<int>(bar.ThumbTop()) + bar.ThumbHeight() / 2;
+
+  // A pointer passing over rows and over the thumb, without a button, or
+  // with only the right one: the keyboard's selection and the page stay.
+  mouse(SDL_MOUSEMOTION, 50, rowY(4), 0);
+  mouse(SDL_MOUSEMOTION, 50, rowY(6), SDL_BUTTON_RMASK);
+  mouse(SDL_MOUSEMOTION, 234, thumb, 0);
+  mouse(SDL_MOUSEMOTION, 234, 1000, 0);
+  EXPECT_EQ(list.Selection(), 1);
+  EXPECT_EQ(list.FirstVisibleRow(), 0);
+  EXPECT_TRUE(list.activations.empty());
+
+  // Pressed, dragged over rows and released: the row under the release is
+  // selected and activated, as before.
+  mouse(SDL_MOUSEBUTTONDOWN, 50, rowY(2), 0);
+  mouse(SDL_MOUSEMOTION, 50, rowY(3), SDL_BUTTON_LMASK);
+  EXPECT_EQ(list.Selection(), 3);
+  mouse(SDL_MOUSEMOTION, 50, rowY(5), SDL_BUTTON_LMASK);
+  mouse(SDL_MOUSEBUTTONUP, 50, rowY(5), 0);
+  EXPECT_EQ(list.Selection(), 5);
+  EXPECT_EQ(list.activations, std::vector<int>{5});
+
+  // Dragging the thumb to the bottom pages the list to its end.
+  mouse(SDL_MOUSEBUTTONDOWN, 234, thumb, 0);
+  mouse(SDL_MOUSEMOTION, 234, 1000, SDL_BUTTON_LMASK);
+  mouse(SDL_MOUSEBUTTONUP, 234, 1000, 0);
+  EXPECT_EQ(list.FirstVisibleRow(), 12);
 }
 
 TEST_F(ViewInputTest, KeysThroughTheWindowFromSdlReachTheScreen) {
