@@ -30,6 +30,9 @@ CKestrovaDoc::~CKestrovaDoc() {
 }
 
 void CKestrovaDoc::LoadSettings() {
+  // Copies of the file that a save killed half-way left behind hold the
+  // password; nothing else ever removes them.
+  registry_.RemoveStaleCopies();
   if (!ReadSettings(registry_, urls_, settings)) {
     platform::ShowMessageBox("Kestrova", kSettingsFailureMessage);
     loop_.PostQuit(-1);

@@ -226,8 +226,13 @@ void CKestrovaView::TickTickers(std::uint32_t id) {
   window_.Update();
 }
 
-void CKestrovaView::OnNetBusy(bool busy) {
+void CKestrovaView::OnNetBusy(bool busy, platform::LPARAM lParam) {
   busy_ = busy;
+  const auto* cancel = reinterpret_cast<const RequestCancel*>(lParam);
+  waitedRequest_ = busy && cancel != nullptr ? *cancel : nullptr;
+  // Busy mode ignores keys except Back, which must reach the view even when
+  // the edit box has the focus.
+  window_.SetKeysToView(busy);
   if (busy) {
     // The dimmed snapshot the waiter turns on.
     platform::Canvas snapshot(painter_.BackBuffer());
@@ -286,7 +291,7 @@ platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPA
       OnNetResult(static_cast<int>(wParam), lParam);
       return model::kResultTaken;
     case WM_NET_DELIVER: return OnNetDeliver(lParam);
-    case model::WM_NET_BUSY: OnNetBusy(wParam != 0); return 0;
+    case model::WM_NET_BUSY: OnNetBusy(wParam != 0, lParam); return 0;
     case model::WM_NET_DONE: InvalidateAndUpdate(); return 0;
     case WM_PLAYER_NOTICE: OnPlayerNotice(lParam); return 0;
     case WM_PLAYER_INTERFACE: OnPlayerInterface(lParam); return 0;

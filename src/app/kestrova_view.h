@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/network_task.h"
 #include "net/segment_sink.h"
 #include "platform/bitmap.h"
 #include "platform/edit_control.h"
@@ -111,7 +112,9 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
   void OnTimer(std::uint32_t id);
   void TickTickers(std::uint32_t id);
   void StepWaiter();
-  void OnNetBusy(bool busy);
+  // lParam with busy on: the RequestCancel of the request the waiter is
+  // shown for (the worker's, valid during the send), or 0.
+  void OnNetBusy(bool busy, platform::LPARAM lParam);
   void OnNetResult(int command, platform::LPARAM result);
   platform::LRESULT OnNetDeliver(platform::LPARAM lParam);
   void OnKeyDown(std::uint32_t key);
@@ -139,6 +142,9 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
   ui::Painter painter_;
   ui::ScreenManager screenManager_;
   bool busy_ = false;
+  // The request the waiter is shown for, which Back cancels; none when the
+  // waiter is off or was turned on without one.
+  RequestCancel waitedRequest_;
   // Replaced on the user-interface thread only, under playerLock_, which the
   // stream worker takes just long enough to copy the pointer.
   std::shared_ptr<ui::ViewPlayer> player_;

@@ -21,7 +21,13 @@ bool IsActionOrArrow(std::uint32_t key) {
 }  // namespace
 
 void CKestrovaView::OnKeyDown(std::uint32_t key) {
-  if (!IsActionOrArrow(key) || busy_) return;
+  if (busy_) {
+    // Back gives up waiting: the request ends at its next chunk and its
+    // failure comes back as any failed request's does. Other keys wait.
+    if (key == platform::VK_BACK_KEY && waitedRequest_) waitedRequest_->store(1);
+    return;
+  }
+  if (!IsActionOrArrow(key)) return;
   HideEditBox();
   screenManager_.KeyDown(static_cast<int>(key));
 }

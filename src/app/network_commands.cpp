@@ -102,7 +102,7 @@ RequestResultPtr CurrentProgramme(const NetworkTask& task, const net::ApiContext
 RequestResultPtr NextPreview(const NetworkTask& task, const net::ApiContext& api) {
   const std::shared_ptr<ui::PreviewDelivery>& delivery = task.parameters.preview;
   if (delivery && !task.parameters.text.empty()) {
-    delivery->picture = net::FetchPreviewImage(api.network, task.parameters.text);
+    delivery->picture = net::FetchPreviewImage(api.Transfers(), task.parameters.text);
     delivery->done.store(true, std::memory_order_release);
   }
   auto result = net::NewRequestResult();

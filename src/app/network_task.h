@@ -2,7 +2,9 @@
 // Each worker runs on its own copy, taken when the command is submitted.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "model/command_ids.h"
 #include "ui/screen_document.h"
@@ -12,6 +14,12 @@ class Screen;
 }
 
 namespace kestrova::app {
+
+// The cancel flag of one request. The user-interface thread raises it when
+// the user presses Back while the waiting indicator is shown for the
+// request; the request's transfers read it between chunks. Shared by the
+// worker and the view, so neither outlives it.
+using RequestCancel = std::shared_ptr<std::atomic<int>>;
 
 struct NetworkTask {
   int command = 0;
@@ -24,6 +32,8 @@ struct NetworkTask {
   // when the command is submitted: by the time the worker runs, the
   // catalogue may have been reloaded and the record freed.
   int streamRecordId = 0;
+  // Copies of the task share it.
+  RequestCancel cancel = std::make_shared<std::atomic<int>>(0);
 };
 
 }  // namespace kestrova::app

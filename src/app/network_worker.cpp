@@ -14,13 +14,24 @@ namespace {
 // How often a new stream set-up looks whether the previous one has ended.
 constexpr std::chrono::milliseconds kStreamSetupPoll{500};
 
-void SendBusy(const WorkerHost& host, bool on) {
-  host.loop.Send(&host.relay, model::WM_NET_BUSY, on ? 1 : 0, 0);
+// The indicator goes on with the task's cancel flag, which the view keeps
+// so that Back can stop this request; off without one.
+void ShowBusy(const WorkerHost& host, const NetworkTask& task) {
+  host.loop.Send(&host.relay, model::WM_NET_BUSY, 1, reinterpret_cast<platform::LPARAM>(&task.cancel));
 }
+
+void HideBusy(const WorkerHost& host) { host.loop.Send(&host.relay, model::WM_NET_BUSY, 0, 0); }
 
 void SendDone(const WorkerHost& host) { host.loop.Send(&host.relay, model::WM_NET_DONE, 0, 0); }
 
 bool Cancelled(const WorkerHost& host) { return host.api.network.cancel.load() != 0; }
+
+bool RequestCancelled(const NetworkTask& task) { return task.cancel->load() != 0; }
+
+// The endpoints of the task see its cancel flag.
+net::ApiContext TaskApi(const WorkerHost& host, const NetworkTask& task) {
+  return {host.api.data, host.api.network, task.cancel.get()};
+}
 
 void Deliver(const WorkerHost& host, const NetworkTask& task, model::RequestResultPtr result) {
   if (Cancelled(host)) return;  // the session ends: nobody is waiting for it
@@ -30,15 +41,22 @@ void Deliver(const WorkerHost& host, const NetworkTask& task, model::RequestResu
 // Command 25: the next segment of the channel or video, handed to the
 // segment sink.
 model::RequestResultPtr RunStreamSetup(const WorkerHost& host, const NetworkTask& task) {
-  return net::FetchLiveSegment(host.api, task.streamRecordId, task.submittedAt, host.segments);
+  return net::FetchLiveSegment(TaskApi(host, task), task.streamRecordId, task.submittedAt, host.segments);
+}
+
+// What a stream set-up that never began delivers: a failed one.
+model::RequestResultPtr StreamSetupNotRun() {
+  auto result = std::make_unique<model::RequestResult>();
+  result->ok = 0;
+  return result;
 }
 
 }  // namespace
 
 void NetworkWorker(WorkerHost host, NetworkTask task) {
-  if (task.waiter) SendBusy(host, true);
-  model::RequestResultPtr result = RunNetworkCommand(task, host.api);
-  SendBusy(host, false);
+  if (task.waiter) ShowBusy(host, task);
+  model::RequestResultPtr result = RunNetworkCommand(task, TaskApi(host, task));
+  HideBusy(host);
   host.busy.fetch_sub(1);
   Deliver(host, task, std::move(result));
   if (task.waiter) SendDone(host);
@@ -46,17 +64,30 @@ void NetworkWorker(WorkerHost host, NetworkTask task) {
 
 void StreamSetupWorker(WorkerHost host, StreamSetupState& state, NetworkTask task) {
   const bool manageIndicator = task.waiter;
-  if (manageIndicator) SendBusy(host, true);
+  if (manageIndicator) ShowBusy(host, task);
   const bool otherRunning = state.running.load() != 0;
   state.resultWanted = 0;
   if (otherRunning) {
-    while (state.running.load() != 0 && !Cancelled(host)) std::this_thread::sleep_for(kStreamSetupPoll);
+    while (state.running.load() != 0 && !Cancelled(host) && !RequestCancelled(task)) {
+      std::this_thread::sleep_for(kStreamSetupPoll);
+    }
+  }
+  if (RequestCancelled(task)) {
+    // Back while this set-up still waited for the previous one: it never
+    // begins, leaves the running one's bookkeeping alone and fails.
+    if (manageIndicator) {
+      HideBusy(host);
+      SendDone(host);
+    }
+    Deliver(host, task, StreamSetupNotRun());
+    host.busy.fetch_sub(1);
+    return;
   }
   state.resultWanted = 1;
   state.running = 1;
   model::RequestResultPtr result = RunStreamSetup(host, task);
   if (manageIndicator) {
-    SendBusy(host, false);
+    HideBusy(host);
     SendDone(host);
   }
   state.running = 0;

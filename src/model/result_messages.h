@@ -13,7 +13,9 @@ namespace kestrova::model {
 // answers kResultTaken when it took the result over; for any other answer
 // (the window or the loop was already gone) the sender still owns it.
 constexpr std::uint32_t WM_NET_RESULT = platform::WM_USER + 200;
-constexpr std::uint32_t WM_NET_BUSY = platform::WM_USER + 201;  // wParam = 1 waiter on, 0 off
+// wParam = 1 waiter on, 0 off; with 1, lParam may carry the cancel flag of
+// the request the waiter is shown for (the worker keeps it during the send).
+constexpr std::uint32_t WM_NET_BUSY = platform::WM_USER + 201;
 constexpr std::uint32_t WM_NET_DONE = platform::WM_USER + 202;  // repaint now
 
 constexpr platform::LRESULT kResultTaken = 1;

@@ -31,7 +31,7 @@ std::wstring ApiUrl(const ApiContext& api, std::wstring_view request) {
 
 bool ApiGet(const ApiContext& api, std::wstring_view request, std::filesystem::path& answerFile,
             std::wstring_view extraHeaders) {
-  return HttpGetToFile(api.network, ApiUrl(api, request), answerFile, extraHeaders);
+  return HttpGetToFile(api.Transfers(), ApiUrl(api, request), answerFile, extraHeaders);
 }
 
 }  // namespace kestrova::net

@@ -135,7 +135,7 @@ model::RequestResultPtr ChannelCatalogue(const ApiContext& api, int selectedEntr
   call.readRoot = [&](const XmlElement& root, model::RequestResult&) { ReadLevel(root, node, serverNow); };
   model::RequestResultPtr result = RunEndpoint(api, call);
   // Logos come after the answer, so the level is complete even when they fail.
-  FetchFolderLogos(api.network, node);
+  FetchFolderLogos(api.Transfers(), node);
   // The start-up chains go on with an empty level when the catalogue fails.
   result->ok = 1;
   return result;

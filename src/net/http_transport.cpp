@@ -9,13 +9,14 @@ namespace kestrova::net {
 
 namespace {
 
-platform::HttpRequest MakeRequest(NetworkContext& network, std::wstring_view url,
+platform::HttpRequest MakeRequest(const TransferScope& scope, std::wstring_view url,
                                   std::wstring_view extraHeaders) {
   platform::HttpRequest request;
   request.url = platform::EncodeUtf8(url);
   request.extraHeaders = platform::EncodeUtf8(extraHeaders);
-  request.cancel = &network.cancel;
-  request.limits = network.httpLimits;
+  request.cancel = &scope.network.cancel;
+  request.requestCancel = scope.requestCancel;
+  request.limits = scope.limits;
   return request;
 }
 
@@ -25,19 +26,19 @@ void StoreRawHeaders(const platform::HttpResponse& response, std::wstring* rawHe
 
 }  // namespace
 
-bool HttpGetToFile(NetworkContext& network, std::wstring_view url, std::filesystem::path& answerFile,
+bool HttpGetToFile(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
                    std::wstring_view extraHeaders, std::wstring* rawHeaders) {
   platform::HttpSession session;
-  const auto response = session.GetToFile(MakeRequest(network, url, extraHeaders), answerFile);
+  const auto response = session.GetToFile(MakeRequest(scope, url, extraHeaders), answerFile);
   StoreRawHeaders(response, rawHeaders);
   return response.Ok();
 }
 
-bool HttpGetKeepAlive(NetworkContext& network, std::wstring_view url, std::filesystem::path& answerFile,
+bool HttpGetKeepAlive(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
                       std::wstring_view extraHeaders, std::wstring* rawHeaders) {
   answerFile.clear();
-  const platform::HttpRequest request = MakeRequest(network, url, extraHeaders);
-  const auto response = network.keptConnection.Run([&](platform::HttpSession& session) {
+  const platform::HttpRequest request = MakeRequest(scope, url, extraHeaders);
+  const auto response = scope.network.keptConnection.Run([&](platform::HttpSession& session) {
     return rawHeaders != nullptr ? session.GetHeaders(request) : session.GetToFile(request, answerFile);
   });
   StoreRawHeaders(response, rawHeaders);
@@ -46,11 +47,11 @@ bool HttpGetKeepAlive(NetworkContext& network, std::wstring_view url, std::files
 
 void CloseKeptConnection(NetworkContext& network) { network.keptConnection.Close(); }
 
-bool HttpGetToMemory(NetworkContext& network, std::wstring_view url, std::span<std::uint8_t> buffer,
+bool HttpGetToMemory(const TransferScope& scope, std::wstring_view url, std::span<std::uint8_t> buffer,
                      std::wstring_view extraHeaders, std::wstring* rawHeaders, std::size_t* received) {
   platform::HttpSession session;
   std::size_t stored = 0;
-  const auto response = session.GetToBuffer(MakeRequest(network, url, extraHeaders), buffer, stored);
+  const auto response = session.GetToBuffer(MakeRequest(scope, url, extraHeaders), buffer, stored);
   StoreRawHeaders(response, rawHeaders);
   if (received != nullptr) *received = stored;
   return response.Ok();

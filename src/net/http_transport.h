@@ -1,5 +1,6 @@
-// The three ways the program fetches a URL, all on a worker thread and all
-// ended by the document's cancel flag at the next chunk:
+// The three ways the program fetches a URL, all on a worker thread, all
+// within the time limits of their scope and all ended at the next chunk by
+// the document's cancel flag or the request's own:
 // - HttpGetToFile: one connection per request, body into a temporary file
 //   (API answers, preview pictures);
 // - HttpGetKeepAlive: the document's kept connection, body into a
@@ -26,14 +27,14 @@ namespace kestrova::net {
 // `extraHeaders` are header lines (CR LF separated) added to the request;
 // `rawHeaders`, when given, receives the response's status and header lines
 // as CR LF separated text.
-bool HttpGetToFile(NetworkContext& network, std::wstring_view url, std::filesystem::path& answerFile,
+bool HttpGetToFile(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
                    std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr);
 
 // As HttpGetToFile, over the document's kept connection (opened on first
 // use, reused by the next request to the same server). With `rawHeaders`
 // given only the headers are wanted: the body is not stored, no file is
 // made, and the result is true once a complete header block arrived.
-bool HttpGetKeepAlive(NetworkContext& network, std::wstring_view url, std::filesystem::path& answerFile,
+bool HttpGetKeepAlive(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
                       std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr);
 
 // Closes the kept connection of HttpGetKeepAlive (end of the session).
@@ -43,7 +44,7 @@ void CloseKeptConnection(NetworkContext& network);
 // when at least one byte arrived and the transfer did not break off before
 // the buffer was full; `received`, when given, gets the number of bytes
 // stored. No request is made for an empty buffer.
-bool HttpGetToMemory(NetworkContext& network, std::wstring_view url, std::span<std::uint8_t> buffer,
+bool HttpGetToMemory(const TransferScope& scope, std::wstring_view url, std::span<std::uint8_t> buffer,
                      std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr,
                      std::size_t* received = nullptr);
 

@@ -34,34 +34,34 @@ std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& file, std
 
 }  // namespace
 
-void FetchLogo(NetworkContext& network, model::CatalogueItem& item) {
+void FetchLogo(const TransferScope& scope, model::CatalogueItem& item) {
   // A negative or oversized announcement is the server's error: no buffer.
   if (item.logoSize <= 0 || static_cast<std::size_t>(item.logoSize) > kMaxLogoBytes) return;
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(item.logoSize));
   std::size_t received = 0;
-  if (!HttpGetToMemory(network, item.logoLink, buffer, {}, nullptr, &received)) return;
+  if (!HttpGetToMemory(scope, item.logoLink, buffer, {}, nullptr, &received)) return;
   // Only the bytes that arrived; a short logo fails in the decoder.
   platform::ArgbImage image = platform::DecodeImage(buffer.data(), received);
   if (!image.Empty()) item.logoImage = std::move(image);
 }
 
-void FetchFolderLogos(NetworkContext& network, model::FolderNode& folder) {
+void FetchFolderLogos(const TransferScope& scope, model::FolderNode& folder) {
   for (const auto& entry : folder.entries) {
-    if (entry->noLogo == 0 && entry->reloadEntry == 0) FetchLogo(network, *entry);
+    if (entry->noLogo == 0 && entry->reloadEntry == 0) FetchLogo(scope, *entry);
   }
 }
 
-void FetchNextPreview(NetworkContext& network, model::PreviewSequence& sequence) {
+void FetchNextPreview(const TransferScope& scope, model::PreviewSequence& sequence) {
   if (sequence.video == nullptr) return;
   const int number = static_cast<int>(sequence.pictures.size()) + 1;
   const std::wstring url = sequence.video->previewLink + FormatRequest(kPreviewNumberFormat, {number});
-  sequence.pictures.push_back(FetchPreviewImage(network, url));
+  sequence.pictures.push_back(FetchPreviewImage(scope, url));
 }
 
-platform::ArgbImage FetchPreviewImage(NetworkContext& network, std::wstring_view url) {
+platform::ArgbImage FetchPreviewImage(const TransferScope& scope, std::wstring_view url) {
   AnswerFile picture;
-  if (!HttpGetToFile(network, url, picture.Target())) return {};
-  const std::vector<std::uint8_t> bytes = ReadPictureFile(picture.Path(), network.httpLimits.maxBodyBytes);
+  if (!HttpGetToFile(scope, url, picture.Target())) return {};
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(picture.Path(), scope.limits.maxBodyBytes);
   return platform::DecodeImage(bytes.data(), bytes.size());
 }
 

@@ -23,17 +23,17 @@ inline constexpr std::size_t kMaxLogoBytes = std::size_t{32} * 1024 * 1024;
 
 // Downloads and decodes the item's logo into its logo image. A failed or
 // refused download leaves the item without a logo; nothing is reported.
-void FetchLogo(NetworkContext& network, model::CatalogueItem& item);
+void FetchLogo(const TransferScope& scope, model::CatalogueItem& item);
 
 // FetchLogo for every entry of the level in list order, except the special
 // entries, which have no logo.
-void FetchFolderLogos(NetworkContext& network, model::FolderNode& folder);
+void FetchFolderLogos(const TransferScope& scope, model::FolderNode& folder);
 
 // Downloads the next numbered picture (number = pictures held + 1) and
 // appends it, also when it is none. Without a video nothing happens.
-void FetchNextPreview(NetworkContext& network, model::PreviewSequence& sequence);
+void FetchNextPreview(const TransferScope& scope, model::PreviewSequence& sequence);
 
 // The decoded picture at the URL; empty when there is none.
-platform::ArgbImage FetchPreviewImage(NetworkContext& network, std::wstring_view url);
+platform::ArgbImage FetchPreviewImage(const TransferScope& scope, std::wstring_view url);
 
 }  // namespace kestrova::net

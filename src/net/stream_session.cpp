@@ -41,7 +41,7 @@ model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, s
       kStreamSetupFormat, {controlLink, common.userId, common.key, channelId, common.languageId, token});
   std::filesystem::path unused;
   std::wstring rawHeaders;
-  if (!HttpGetKeepAlive(api.network, setupUrl, unused, {}, &rawHeaders)) return NewStreamResult(0);
+  if (!HttpGetKeepAlive(api.Transfers(), setupUrl, unused, {}, &rawHeaders)) return NewStreamResult(0);
 
   const SetupAnswer answer(rawHeaders);
   api.data.liveStream.SetKnownVideo(answer.VideoId());
@@ -49,8 +49,11 @@ model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, s
 
   const std::wstring getvidUrl =
       FormatRequest(kStreamGetvidFormat, {controlLink, common.userId, common.key, quality, token});
+  // The segment's body may take longer than an answer, as long as it keeps coming.
+  TransferScope getvid = api.Transfers();
+  getvid.limits.exchangeTimeout = api.network.segmentExchangeTimeout;
   AnswerFile segment;
-  if (!HttpGetKeepAlive(api.network, getvidUrl, segment.Target())) return NewStreamResult(0);
+  if (!HttpGetKeepAlive(getvid, getvidUrl, segment.Target())) return NewStreamResult(0);
   if (!StartsAsOgg(segment.Path())) return NewStreamResult(0);
 
   // When the session ends or no player takes the segment, it is deleted

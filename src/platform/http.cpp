@@ -26,6 +26,10 @@ constexpr std::size_t kMaxHeaderBytes = 256 * 1024;
 constexpr long kMaxRedirects = 5;
 constexpr const char* kAllowedProtocols = "http,https";
 
+bool Raised(const std::atomic<int>* flag) { return flag != nullptr && flag->load(std::memory_order_relaxed) != 0; }
+
+bool CancelRequested(const HttpRequest& request) { return Raised(request.cancel) || Raised(request.requestCancel); }
+
 void InitialiseCurlOnce() {
   // libcurl must be initialised once before any thread makes a handle.
   static std::once_flag once;
@@ -226,12 +230,9 @@ struct Transfer {
   HttpSession::BodySink::Step stop = HttpSession::BodySink::Step::Continue;
   bool tooLarge = false;
   bool cancelled = false;
+  bool timedOut = false;  // ended by the stall rules of the progress callback
   // When the last header or body bytes arrived (or the transfer began).
   std::chrono::steady_clock::time_point lastActivity = std::chrono::steady_clock::now();
-
-  bool CancelRequested() const {
-    return request.cancel != nullptr && request.cancel->load(std::memory_order_relaxed) != 0;
-  }
 };
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -262,7 +263,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   auto& transfer = *static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
   transfer.lastActivity = std::chrono::steady_clock::now();
-  if (transfer.CancelRequested()) {
+  if (CancelRequested(transfer.request)) {
     transfer.cancelled = true;
     return 0;
   }
@@ -278,7 +279,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
 // Runs about once a second even while nothing arrives.
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto& transfer = *static_cast<Transfer*>(user);
-  if (transfer.CancelRequested()) {
+  if (CancelRequested(transfer.request)) {
     transfer.cancelled = true;
     return 1;
   }
@@ -286,9 +287,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   const auto limit = transfer.request.limits.stallTimeout;
   // Silent for too long, or still without the real response's headers (any
   // byte keeps a line "alive", endless interim responses included): the
-  // transfer ends as failed. A slow body is curl's low-speed limit.
-  if (now - transfer.lastActivity >= limit) return 1;
-  return !transfer.finalHeaders && now - transfer.started >= limit ? 1 : 0;
+  // transfer ends as timed out. A slow body is curl's low-speed limit, the
+  // whole exchange's time curl's overall time-out.
+  transfer.timedOut =
+      now - transfer.lastActivity >= limit || (!transfer.finalHeaders && now - transfer.started >= limit);
+  return transfer.timedOut ? 1 : 0;
 }
 
 HttpResponse Fail(HttpOutcome outcome) {
@@ -312,9 +315,7 @@ HttpResponse HttpSession::Perform(const HttpRequest& request, BodySink& sink) {
   if (!Valid()) return Fail(HttpOutcome::Failed);
   const std::string url = CanonicalUrl(request.url);
   if (url.empty()) return Fail(HttpOutcome::BadUrl);
-  if (request.cancel != nullptr && request.cancel->load(std::memory_order_relaxed) != 0) {
-    return Fail(HttpOutcome::Cancelled);
-  }
+  if (CancelRequested(request)) return Fail(HttpOutcome::Cancelled);
 
   auto* curl = static_cast<CURL*>(handle_.get());
   // A kept handle forgets the previous request's options but keeps its
@@ -334,6 +335,7 @@ HttpResponse HttpSession::Perform(const HttpRequest& request, BodySink& sink) {
   // Worker threads: no signals for time-outs.
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.limits.connectTimeout.count()));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.limits.exchangeTimeout.count()));
   const auto lowSpeedSeconds =
       std::max<long>(1, static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(request.limits.stallTimeout).count()));
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kMinimumBytesPerSecond);
@@ -367,8 +369,9 @@ HttpResponse HttpSession::Perform(const HttpRequest& request, BodySink& sink) {
   else if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) response.outcome = HttpOutcome::TooLarge;
   else if (transfer.stop == Step::Failed) response.outcome = HttpOutcome::NoFile;
   else if (transfer.stop != Step::Complete && code != CURLE_OK) {
-    response.outcome = (code == CURLE_URL_MALFORMAT || code == CURLE_UNSUPPORTED_PROTOCOL) ? HttpOutcome::BadUrl
-                                                                                           : HttpOutcome::Failed;
+    if (transfer.timedOut || code == CURLE_OPERATION_TIMEDOUT) response.outcome = HttpOutcome::TimedOut;
+    else if (code == CURLE_URL_MALFORMAT || code == CURLE_UNSUPPORTED_PROTOCOL) response.outcome = HttpOutcome::BadUrl;
+    else response.outcome = HttpOutcome::Failed;
   } else if (!transfer.headersComplete) response.outcome = HttpOutcome::Failed;
   else if (!sink.Finish()) response.outcome = HttpOutcome::NoFile;
   else if (sink.WantsBody() && transfer.bodyBytes == 0) response.outcome = HttpOutcome::EmptyBody;

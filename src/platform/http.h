@@ -28,6 +28,10 @@ inline constexpr std::chrono::milliseconds kConnectTimeout{20000};
 // A transfer that receives nothing for this long fails, so a silent server
 // cannot keep the waiting indicator up for ever.
 inline constexpr std::chrono::milliseconds kStallTimeout{30000};
+// The whole exchange, from connecting to the last byte, ends as timed out
+// after this long: a server that keeps just above the slow-body rule cannot
+// keep the waiting indicator up for hours either.
+inline constexpr std::chrono::milliseconds kExchangeTimeout{60000};
 
 // A body that arrives slower than this on average over a whole stall time
 // fails too: a server dripping a byte now and then is as good as silent.
@@ -41,6 +45,8 @@ struct HttpLimits {
   // interim responses, dripped headers); a body slower than
   // kMinimumBytesPerSecond for this long (whole seconds, at least one).
   std::chrono::milliseconds stallTimeout = kStallTimeout;
+  // Connect to last byte, however steadily the bytes come.
+  std::chrono::milliseconds exchangeTimeout = kExchangeTimeout;
   std::size_t maxBodyBytes = kMaxBodyBytes;
 };
 
@@ -48,8 +54,12 @@ struct HttpRequest {
   std::string url;  // absolute http:// or https:// URL, UTF-8; its port is used
   // Header lines to add, separated by CR LF (or LF); empty adds none.
   std::string extraHeaders;
-  // When non-null and non-zero, the transfer ends at the next chunk.
+  // When either flag is non-null and non-zero, the transfer ends at the
+  // next chunk (or within about a second while nothing arrives): `cancel`
+  // is the session's (its end), `requestCancel` the request's own (the user
+  // stopped waiting for it).
   const std::atomic<int>* cancel = nullptr;
+  const std::atomic<int>* requestCancel = nullptr;
   HttpLimits limits;
 };
 
@@ -57,8 +67,9 @@ enum class HttpOutcome {
   Ok,         // the body (or, for a header request, the header block) arrived complete
   EmptyBody,  // the exchange worked but the body was empty
   BadUrl,     // not an absolute http or https URL
-  Failed,     // no connection, broken transfer, time-out
-  Cancelled,  // the cancel flag ended the transfer
+  Failed,     // no connection, broken transfer
+  TimedOut,   // no connection in time, stalled, too slow, or over the exchange's time limit
+  Cancelled,  // a cancel flag ended the transfer
   TooLarge,   // the body exceeded the limit
   NoFile,     // the temporary file could not be created or written
 };

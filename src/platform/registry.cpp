@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -157,6 +158,49 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
   return std::move(text).str();
 }
 
+// The temporary copy a save writes before renaming it over the file: the
+// file's name, a dot and mkstemp's six letters or digits.
+constexpr std::string_view kCopySuffix = ".XXXXXX";
+// A save whose fresh copy was removed under it (by another instance's
+// start-up, in the moment before the save locked it) starts again.
+constexpr int kCopyAttempts = 3;
+
+bool IsCopyName(std::string_view name, std::string_view fileName) {
+  if (name.size() != fileName.size() + kCopySuffix.size() || !name.starts_with(fileName)) return false;
+  if (name[fileName.size()] != '.') return false;
+  for (const char c : name.substr(fileName.size() + 1)) {
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit) return false;
+  }
+  return true;
+}
+
+// Whether the name still refers to the opened file (not removed, not
+// replaced by another one).
+bool NameStillRefersTo(const std::string& name, int fd) {
+  struct stat opened {};
+  struct stat named {};
+  return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+         opened.st_ino == named.st_ino;
+}
+
+// A fresh copy next to the file, created with mode 0600 and exclusively
+// locked: the lock, held until the descriptor closes, tells another
+// instance's clean-up that a save owns it. `name` receives its path.
+FileDescriptor CreateLockedCopy(const std::filesystem::path& file, std::string& name) {
+  for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
+    name = file.string() + std::string(kCopySuffix);
+    FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));
+    if (!fd.Valid()) return fd;
+    if (::flock(fd.Get(), LOCK_EX) != 0) {
+      ::unlink(name.c_str());  // no copy without an owner
+      continue;
+    }
+    if (NameStillRefersTo(name, fd.Get())) return fd;
+  }
+  return FileDescriptor();
+}
+
 bool ReplaceFileAtomically(const std::filesystem::path& file, const std::string& text) {
   std::error_code ec;
   const auto dir = file.parent_path();
@@ -165,14 +209,14 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, const std::string&
     if (ec) return false;
     ::chmod(dir.c_str(), 0700);
   }
-  std::string tmpl = file.string() + ".XXXXXX";
-  FileDescriptor fd(::mkstemp(tmpl.data()));
+  std::string copy;
+  FileDescriptor fd = CreateLockedCopy(file, copy);
   if (!fd.Valid()) return false;
   bool ok = ::fchmod(fd.Get(), 0600) == 0 && WriteAll(fd.Get(), text) && ::fsync(fd.Get()) == 0;
-  ok = fd.Close() && ok;
-  if (ok) ok = std::rename(tmpl.c_str(), file.c_str()) == 0;
-  if (!ok) ::unlink(tmpl.c_str());
-  return ok;
+  // Renamed while still locked, so the copy is never without an owner.
+  if (ok) ok = std::rename(copy.c_str(), file.c_str()) == 0;
+  if (!ok) ::unlink(copy.c_str());
+  return fd.Close() && ok;
 }
 
 }  // namespace
@@ -203,6 +247,27 @@ std::filesystem::path Registry::DefaultPath() {
 
 Registry::Registry(std::filesystem::path file) : file_(std::move(file)) {
   if (auto text = ReadWholeFile(file_)) keys_ = Parse(*text);
+}
+
+std::size_t Registry::RemoveStaleCopies() const {
+  const std::string fileName = file_.filename().string();
+  if (fileName.empty()) return 0;
+  const std::filesystem::path dir = file_.has_parent_path() ? file_.parent_path() : std::filesystem::path(".");
+  std::size_t removed = 0;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!IsCopyName(it->path().filename().string(), fileName)) continue;
+    const std::string name = it->path().string();
+    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+      continue;
+    }
+    // A save in progress holds its copy's lock: that one is not stale.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;
+    if (NameStillRefersTo(name, fd.Get()) && ::unlink(name.c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 Registry::KeyMap Registry::Parse(const std::string& fileText) {

@@ -65,6 +65,13 @@ class Registry {
   // was replaced. On failure the changes stay pending.
   bool Flush();
 
+  // Removes the temporary copies ("<file>.XXXXXX", mode 0600, holding the
+  // password) that saves killed before their rename left next to the file.
+  // A save holds its copy locked until the rename, so another instance's
+  // save in progress keeps its copy; other files are never touched. Returns
+  // how many were removed. Run at start-up.
+  std::size_t RemoveStaleCopies() const;
+
   // The file's text for the given keys (used by Flush; exposed for tests).
   struct Key {
     std::wstring path;  // as first written, without the hive

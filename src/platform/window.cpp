@@ -173,12 +173,12 @@ void Window::HandleKey(const SDL_KeyboardEvent& key, bool down) {
 }
 
 void Window::InjectKey(std::uint32_t virtualKey, bool down) {
-  MessageTarget* target = Focus();
+  MessageTarget* target = KeyTarget();
   if (target != nullptr) target->WindowProc(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
 void Window::InjectChar(wchar_t character) {
-  MessageTarget* target = Focus();
+  MessageTarget* target = KeyTarget();
   if (target != nullptr) target->WindowProc(WM_CHAR, static_cast<WPARAM>(character), 0);
 }
 
@@ -236,7 +236,12 @@ void Window::HandleEvent(const SDL_Event& event) {
       HandlePointer(event.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP, event.button.x, event.button.y);
       return;
     case SDL_MOUSEMOTION:
-      if (event.motion.windowID == ownId) HandlePointer(WM_MOUSEMOVE, event.motion.x, event.motion.y);
+      // The screens take a move for a drag, as on a touch screen, where the
+      // pointer only moves while pressed: a mouse merely passing over the
+      // window (or resting where a new window opens under it) moves nothing.
+      // A touch arrives as the left button held.
+      if (event.motion.windowID != ownId || (event.motion.state & SDL_BUTTON_LMASK) == 0) return;
+      HandlePointer(WM_MOUSEMOVE, event.motion.x, event.motion.y);
       return;
     default:
       return;

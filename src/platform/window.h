@@ -2,7 +2,8 @@
 // scaled on a desktop and full screen on a small display, presenting an
 // RGB565 surface. It turns SDL input into the handset's window messages:
 // keys as virtual-key codes, the left mouse button and touch as pointer
-// messages in logical pixels, close and focus changes as WM_CLOSE and
+// messages in logical pixels (moves only while the button is held, as a
+// touch screen reports them), close and focus changes as WM_CLOSE and
 // WM_ACTIVATE for the frame, and keeps the invalid area for WM_PAINT.
 #pragma once
 
@@ -46,6 +47,10 @@ class Window {
   // as the edit box); null gives the focus back to the view.
   void SetFocus(MessageTarget* target) { focus_ = target; }
   MessageTarget* Focus() const { return focus_ != nullptr ? focus_ : view_; }
+  // While set, keys and typed text go to the view whatever has the focus
+  // (the view takes them while it is busy, so that a focused edit box does
+  // not); the focus itself stays as it was.
+  void SetKeysToView(bool toView) { keysToView_ = toView; }
   void Show();
   void BringToFront();
   bool FullScreen() const { return fullScreen_; }
@@ -86,11 +91,13 @@ class Window {
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
   void HandleTextInput(const char* utf8);
   void HandlePointer(std::uint32_t message, int x, int y);
+  MessageTarget* KeyTarget() const { return keysToView_ ? view_ : Focus(); }
 
   UiLoop& loop_;
   MessageTarget* frame_;
   MessageTarget* view_ = nullptr;
   MessageTarget* focus_ = nullptr;
+  bool keysToView_ = false;
   int width_;
   int height_;
   bool fullScreen_ = false;

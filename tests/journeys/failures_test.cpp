@@ -1,7 +1,9 @@
 // What goes wrong on the way in: a wrong password, a server that is not
-// there or never answers, and the update policies of the version check.
+// there or never answers, the user giving up waiting, and the update
+// policies of the version check.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 
 #include "app/kestrova_doc.h"
@@ -18,6 +20,35 @@ using FailuresTest = JourneyTest;
 
 constexpr int kErrorTitle = 23;
 constexpr int kNoticeTitle = 44;
+constexpr int kConnectionFailureText = 24;
+
+// The test's server behind a loopback front: each path of `paths` is
+// forwarded to it, except that while `hold` is set the front holds the
+// answer for `heldPath` (headers sent, then nothing): a real server that
+// does not answer in time.
+void FrontFor(LoopbackServer& front, int serverPort, const std::vector<std::string>& paths,
+              const std::string& heldPath, const std::atomic<bool>& hold) {
+  for (const std::string& path : paths) {
+    front.Handle(path, [serverPort, held = path == heldPath, &hold](const LoopbackRequest& request) {
+      LoopbackReply reply;
+      if (held && hold) {
+        reply.body = std::string(4096, ' ');
+        reply.stallAfter = 0;
+        return reply;
+      }
+      httplib::Client server("127.0.0.1", serverPort);
+      const auto answer = server.Get(request.target);
+      if (!answer) {
+        reply.status = 502;
+        return reply;
+      }
+      reply.status = answer->status;
+      reply.body = answer->body;
+      reply.contentType = answer->get_header_value("Content-Type");
+      return reply;
+    });
+  }
+}
 
 TEST_F(FailuresTest, AWrongPasswordOrAMissingServerShowsTheErrorAndAStalledOneStillClosesAtOnce) {
   const Session account = api_->Register();
@@ -62,6 +93,38 @@ TEST_F(FailuresTest, AWrongPasswordOrAMissingServerShowsTheErrorAndAStalledOneSt
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // the transfer sees the cancel within about a second
   EXPECT_EQ(RegistryText(registry, L"strCountryCode"), L"FR");
   ui.reset();
+}
+
+TEST_F(FailuresTest, BackWhileWaitingEndsTheRequestAsAFailureAndTheNextRequestWorks) {
+  const Session account = api_->Register();
+  std::atomic<bool> hold{true};  // before the front, whose threads read it
+  LoopbackServer front;
+  FrontFor(front, server_->Port(), {"/version.php", "/login.php", "/countries.php"}, "/login.php", hold);
+  UiHarness::Options options;
+  options.apiUrl = front.WideBaseUrl();
+  options.login = std::wstring(account.login.begin(), account.login.end());
+  options.password = std::wstring(account.password.begin(), account.password.end());
+  UiHarness ui(KESTROVA_BIN_DIR, options);
+  // The automatic log-in waits for an answer that does not come.
+  ASSERT_TRUE(ui.RunUntil([&] { return ui.View().Busy() && front.LastRequest().path == "/login.php"; }, 20s));
+  ui.Press(platform::VK_DOWN);  // other keys still wait
+  EXPECT_TRUE(ui.View().Busy());
+
+  ui.Press(platform::VK_BACK_KEY);
+  // Back on the form as after any failed log-in, within a second or so of
+  // the next progress check (ten seconds allow for a busy machine).
+  ASSERT_TRUE(ui.RunUntil([&] { return !ui.View().Busy() && !ui.PopupTitle().empty(); }, 10s));
+  EXPECT_EQ(ui.Screens().CurrentId(), ui::kLoginScreen);
+  EXPECT_EQ(ui.PopupTitle(), resources::Strings().Get(kErrorTitle));
+  EXPECT_EQ(ui.Screens().Current()->PopupText(), resources::Strings().Get(kConnectionFailureText));
+  EXPECT_TRUE(ui.RunUntilIdle());
+
+  // The server answers again: logging in from the form goes on to the countries.
+  hold = false;
+  ui.Press(platform::VK_RETURN);  // closes the pop-up
+  SelectRow(ui, ui::screens::LoginScreen::kLoginButton);
+  ui.Press(platform::VK_RETURN);
+  EXPECT_TRUE(ui.RunUntilScreen(ui::kCountryScreen));
 }
 
 TEST_F(FailuresTest, ARequiredUpdateOffersOnlyDownloadAndExitARecommendedOneCanBeSkipped) {

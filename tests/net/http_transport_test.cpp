@@ -224,6 +224,45 @@ TEST_F(HttpTransport, ATransferThatStallsFailsAfterTheStallTime) {
   EXPECT_FALSE(doc_->Network().keptConnection.IsOpen());
 }
 
+TEST_F(HttpTransport, AnExchangeEndsAtItsTimeLimitHoweverSteadilyTheBytesComeAndItsRequestsFlagCancelsIt) {
+  LoopbackReply steady;
+  steady.body = std::string(6000, 's');
+  steady.pieceBytes = 30;
+  steady.pause = 100ms;  // 300 bytes a second, well above the slow-body rule: 20 s in all
+  server_.Serve("/steady.php", steady);
+
+  platform::HttpSession session;
+  platform::HttpRequest request;
+  request.url = server_.BaseUrl() + "/steady.php";
+  request.limits.exchangeTimeout = 1s;
+  std::filesystem::path file;
+  auto start = std::chrono::steady_clock::now();
+  const platform::HttpResponse response = session.GetToFile(request, file);
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(response.outcome, platform::HttpOutcome::TimedOut);
+  EXPECT_GE(elapsed, 900ms);  // curl counts from its own start
+  EXPECT_LT(elapsed, 6s);
+  EXPECT_TRUE(file.empty());
+  EXPECT_EQ(tmp_.FileCount(), 0U);
+
+  // The request's own flag, raised part-way, ends only that request.
+  std::atomic<int> requestCancel{0};
+  const std::size_t sentBefore = server_.BodyBytesSent();
+  std::thread back([&] {
+    while (server_.BodyBytesSent() < sentBefore + 300) std::this_thread::sleep_for(1ms);
+    requestCancel = 1;
+  });
+  start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(HttpGetToFile(net::TransferScope(doc_.Doc().Network(), &requestCancel), Url("/steady.php"), file));
+  elapsed = std::chrono::steady_clock::now() - start;
+  back.join();
+  EXPECT_LT(elapsed, 8s);
+  EXPECT_EQ(tmp_.FileCount(), 0U);
+  server_.Serve("/a.php", "<ok/>");
+  ASSERT_TRUE(HttpGetToFile(doc_.Doc().Network(), Url("/a.php"), file));
+  std::filesystem::remove(file);
+}
+
 // A server that never answers for real: after the request it sends an
 // interim "100 Continue" response every 50 ms until the client leaves.
 class EndlessInterimServer {

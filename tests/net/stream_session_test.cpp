@@ -215,5 +215,28 @@ TEST_F(StreamSessionTest, LeavingDuringTheDownloadLeavesNoFile) {
   EXPECT_EQ(tmp_.FileCount(), 0U);
 }
 
+TEST_F(StreamSessionTest, ASegmentBodyMayTakeLongerThanAnAnswerButNotForEver) {
+  server_.Handle("/live/cc.cgi", [](const LoopbackRequest& request) {
+    LoopbackReply reply;
+    reply.contentType = "text/plain";
+    if (request.Param("query_type") == "setup") {
+      reply.headers = {{"Qual_num", "1"}, {"S1", "3000"}, {"Len", "4"}};
+    } else {
+      reply.body = FakeSegment();
+      reply.pieceBytes = 120;
+      reply.pause = 100ms;  // the segment takes 2.5 s
+    }
+    return reply;
+  });
+  doc_->Network().httpLimits.exchangeTimeout = 1s;
+  EXPECT_EQ(Fetch(102, 0)->ok, 1);
+  ASSERT_EQ(sink_.files.size(), 1U);
+  std::filesystem::remove(sink_.files[0]);
+  doc_->Network().segmentExchangeTimeout = 1s;
+  EXPECT_EQ(Fetch(102, 0)->ok, 0);
+  EXPECT_EQ(sink_.files.size(), 1U);
+  EXPECT_EQ(tmp_.FileCount(), 0U);
+}
+
 }  // namespace
 }  // namespace kestrova::test

@@ -1,6 +1,7 @@
 // The stream set-up worker: a second set-up submitted while the first one
 // runs waits for it, and only the second one's result reaches the screen;
-// the first segment still went to the player.
+// the first segment still went to the player. A waiting one that the user
+// gives up on fails at once and leaves the running one alone.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -42,14 +43,16 @@ struct CountingSink final : net::SegmentSink {
   std::atomic<int> queued{0};
 };
 
-TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDropped) {
+TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDroppedUnlessTheUserGivesUpWaiting) {
   LoopbackServer server;
   std::atomic<int> getvids{0};
-  server.Handle("/s/cc.cgi", [&getvids](const LoopbackRequest& request) {
+  std::atomic<bool> holdGetvid{false};
+  server.Handle("/s/cc.cgi", [&getvids, &holdGetvid](const LoopbackRequest& request) {
     LoopbackReply reply;
     if (request.Param("query_type") == "setup") {
       reply.headers = {{"Qual_num", "1"}, {"S1", "2000"}, {"Len", "4"}};
     } else {
+      while (holdGetvid) std::this_thread::sleep_for(5ms);
       reply.body = "OggS" + std::string(2000, 'x');
       // The first segment comes slowly, so the second set-up starts meanwhile.
       if (getvids++ == 0) {
@@ -98,6 +101,30 @@ TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDropped) {
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 4U);
   EXPECT_EQ(requests[2].Param("query_type"), "setup");
+
+  // Again a first one, now held at its getvid; the second, shown with the
+  // waiter, is cancelled (Back) while it waits: it fails at once, without a
+  // request of its own, and the first one still brings its segment.
+  holdGetvid = true;
+  busy = 2;
+  app::NetworkTask slow = task;
+  slow.cancel = std::make_shared<std::atomic<int>>(0);
+  std::thread c([&, slow] { app::StreamSetupWorker(host, state, slow); });
+  while (server.RequestCount() < 6 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+  app::NetworkTask given = task;
+  given.waiter = true;
+  given.cancel = std::make_shared<std::atomic<int>>(1);
+  std::thread d([&, given] { app::StreamSetupWorker(host, state, given); });
+  while (view.oks.size() < 2 && std::chrono::steady_clock::now() < deadline) loop.PumpOnce();
+  EXPECT_EQ(view.oks.size(), 2U);  // while the first one is still held
+  holdGetvid = false;
+  while (busy.load() > 0 && std::chrono::steady_clock::now() < deadline) loop.PumpOnce();
+  c.join();
+  d.join();
+  ASSERT_EQ(view.oks.size(), 2U);
+  EXPECT_EQ(view.oks[1], 0);
+  EXPECT_EQ(server.RequestCount(), 6U);
+  EXPECT_EQ(sink.queued.load(), 3);
   EXPECT_EQ(tmp.FileCount(), 0U);
 }
 

@@ -1,9 +1,15 @@
 // The view's input rules: soft-key bar thirds, the keyboard icon of the form
-// screens, keys on press or release, and input while busy.
+// screens, keys on press or release, input while busy (Back cancels the
+// request waited for), and mouse moves only as drags.
 #include "app/kestrova_view.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+
+#include "app/network_task.h"
+#include "model/result_messages.h"
 #include "support/sample_screens.h"
 #include "support/ui_harness.h"
 #include "ui/rows.h"
@@ -133,6 +139,88 @@ TEST_F(ViewInputTest, WhileBusyKeysAndBarTapsAreIgnoredButContentTapsArrive) {
   ui_.SetBusy(false);
   ui_.Press(VK_RETURN);
   EXPECT_EQ(screen.keyDowns.size(), 1U);
+}
+
+TEST_F(ViewInputTest, BackWhileWaitingCancelsTheRequestWaitedForEvenFromTheEditBox) {
+  auto& form = ui_.Install<SampleFormScreen>();
+  ui_.Show(ui::kLoginScreen);
+  ASSERT_TRUE(ui_.View().Edit().Focused());
+  ui_.Type(L"abc");
+  const app::RequestCancel waited = std::make_shared<std::atomic<int>>(0);
+  ui_.View().WindowProc(model::WM_NET_BUSY, 1, reinterpret_cast<platform::LPARAM>(&waited));
+  ui_.Type(L"d");
+  ui_.Press(VK_DOWN);
+  ui_.Press(platform::VK_F1);
+  EXPECT_EQ(waited->load(), 0);
+  ui_.Press(platform::VK_BACK_KEY);
+  EXPECT_EQ(waited->load(), 1);
+  // The keys went to the view, not to the box (nothing typed or deleted),
+  // and no other key reached the screen.
+  EXPECT_EQ(ui_.View().Edit().Text(), L"abc");
+  EXPECT_TRUE(form.softKeys.empty());
+  EXPECT_EQ(form.Selection(), SampleFormScreen::kLoginSelection);
+
+  // Once the waiter is off the box has the keys again, and Back is its own.
+  ui_.SetBusy(false);
+  ui_.Press(platform::VK_BACK_KEY);
+  EXPECT_EQ(ui_.View().Edit().Text(), L"ab");
+  // A waiter turned on without a request to cancel: Back does nothing.
+  waited->store(0);
+  ui_.SetBusy(true);
+  ui_.Press(platform::VK_BACK_KEY);
+  EXPECT_EQ(waited->load(), 0);
+}
+
+TEST_F(ViewInputTest, AMouseMovesTheListOnlyWhileItsButtonIsHeld) {
+  auto& list = ui_.Install<SampleListScreen>(9, NumberedItems(20));
+  ui_.Show(9);
+  ui_.Press(VK_DOWN);
+  const auto rowY = [](int row) { return ui::RowTop(row) + 16; };
+  const auto mouse = [&](Uint32 type, int x, int y, Uint32 buttons) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_MOUSEMOTION) {
+      event.motion.windowID = ui_.Window().SdlWindowId();
+      event.motion.x = x;
+      event.motion.y = y;
+      event.motion.state = buttons;
+    } else {
+      event.button.windowID = ui_.Window().SdlWindowId();
+      event.button.button = SDL_BUTTON_LEFT;
+      event.button.x = x;
+      event.button.y = y;
+    }
+    ui_.Window().HandleEvent(event);
+    ui_.Paint();
+  };
+  const ui::ScrollBar& bar = *list.Bar();
+  const int thumb = static_cast<int>(bar.ThumbTop()) + bar.ThumbHeight() / 2;
+
+  // A pointer passing over rows and over the thumb, without a button, or
+  // with only the right one: the keyboard's selection and the page stay.
+  mouse(SDL_MOUSEMOTION, 50, rowY(4), 0);
+  mouse(SDL_MOUSEMOTION, 50, rowY(6), SDL_BUTTON_RMASK);
+  mouse(SDL_MOUSEMOTION, 234, thumb, 0);
+  mouse(SDL_MOUSEMOTION, 234, 1000, 0);
+  EXPECT_EQ(list.Selection(), 1);
+  EXPECT_EQ(list.FirstVisibleRow(), 0);
+  EXPECT_TRUE(list.activations.empty());
+
+  // Pressed, dragged over rows and released: the row under the release is
+  // selected and activated, as before.
+  mouse(SDL_MOUSEBUTTONDOWN, 50, rowY(2), 0);
+  mouse(SDL_MOUSEMOTION, 50, rowY(3), SDL_BUTTON_LMASK);
+  EXPECT_EQ(list.Selection(), 3);
+  mouse(SDL_MOUSEMOTION, 50, rowY(5), SDL_BUTTON_LMASK);
+  mouse(SDL_MOUSEBUTTONUP, 50, rowY(5), 0);
+  EXPECT_EQ(list.Selection(), 5);
+  EXPECT_EQ(list.activations, std::vector<int>{5});
+
+  // Dragging the thumb to the bottom pages the list to its end.
+  mouse(SDL_MOUSEBUTTONDOWN, 234, thumb, 0);
+  mouse(SDL_MOUSEMOTION, 234, 1000, SDL_BUTTON_LMASK);
+  mouse(SDL_MOUSEBUTTONUP, 234, 1000, 0);
+  EXPECT_EQ(list.FirstVisibleRow(), 12);
 }
 
 TEST_F(ViewInputTest, KeysThroughTheWindowFromSdlReachTheScreen) {

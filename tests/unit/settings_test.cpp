@@ -1,8 +1,11 @@
 #include "app/settings_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
 #include "app/kestrova_doc.h"
+#include "platform/file_descriptor.h"
 #include "platform/sdl_handles.h"
 #include "platform/ui_loop.h"
 #include "support/temp_dir.h"
@@ -152,6 +155,42 @@ TEST_F(DocumentSettings, AQualitySavedAtOnceSurvivesWhileOtherChoicesWaitForExit
   ASSERT_TRUE(ReadSettings(Registry(file), kUrls, fields));
   EXPECT_EQ(fields.countryCode, L"ru");
   EXPECT_EQ(fields.languageId, 2);
+}
+
+TEST_F(DocumentSettings, StartingRemovesTheCopiesThatKilledSavesLeftButNoLockedCopyOrOtherFile) {
+  const auto file = dir_ / "r.reg";
+  {
+    Registry registry(file);
+    WriteDistribution(registry, 0);
+    registry.SetString(kProfileKey, L"strPassword", L"secret12");
+    ASSERT_TRUE(registry.Flush());
+  }
+  const std::string copy = "REGEDIT4\n\"strPassword\"=\"secret12\"\n";
+  const auto stale = dir_.Write("r.reg.aB3xY9", copy);
+  const auto staleToo = dir_.Write("r.reg.000000", copy);
+  // Another instance's save in progress holds its copy locked.
+  const auto saving = dir_.Write("r.reg.Lk7Qw2", copy);
+  const platform::FileDescriptor saver(::open(saving.c_str(), O_RDONLY | O_CLOEXEC));
+  ASSERT_EQ(::flock(saver.Get(), LOCK_EX | LOCK_NB), 0);
+  // Names outside the exact pattern are not the store's.
+  const std::vector<std::filesystem::path> others = {dir_.Write("r.reg.bak", copy), dir_.Write("r.reg.aB3xY9Z", copy),
+                                                     dir_.Write("r.reg.aB3-Y9", copy), dir_.Write("s.reg.aB3xY9", copy),
+                                                     dir_.Write("r.regaaB3xY9", copy)};
+
+  Registry registry(file);
+  CKestrovaDoc document(registry, loop_, kUrls);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_FALSE(std::filesystem::exists(staleToo));
+  EXPECT_TRUE(std::filesystem::exists(saving));
+  for (const auto& other : others) EXPECT_TRUE(std::filesystem::exists(other)) << other;
+  EXPECT_EQ(document.settings.password, L"secret12");
+  // The next save leaves no copy of its own behind.
+  document.SaveSettings();
+  std::size_t copies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+    copies += entry.path().filename().string().starts_with("r.reg.") ? 1 : 0;
+  }
+  EXPECT_EQ(copies, 4U);  // the locked one, "r.reg.bak", "r.reg.aB3xY9Z" and "r.reg.aB3-Y9"
 }
 
 }  // namespace
