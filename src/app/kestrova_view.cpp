@@ -173,15 +173,15 @@ bool CKestrovaView::QueueSegment(const std::filesystem::path& file, const std::w
 void CKestrovaView::OnPlayerNotice(platform::LPARAM lParam) {
   const auto* notice = reinterpret_cast<const PlayerNotice*>(lParam);
   if (notice == nullptr || notice->player != player_.get()) return;
-  if (notice->command == model::kCommandSegmentOpened) {
-    auto result = std::make_unique<model::RequestResult>();
-    result->ok = 1;
-    result->message = notice->programme;
-    screenManager_.RequestDone(notice->command, std::move(result));
-    InvalidateAndUpdate();
+  if (notice->command == model::kCommandSegmentFinished) {
+    screenManager_.RequestDone(notice->command, nullptr);
     return;
   }
-  screenManager_.RequestDone(notice->command, nullptr);
+  auto result = std::make_unique<model::RequestResult>();
+  result->ok = notice->ok ? 1 : 0;
+  result->message = notice->programme;
+  screenManager_.RequestDone(notice->command, std::move(result));
+  if (notice->command == model::kCommandSegmentOpened) InvalidateAndUpdate();
 }
 
 void CKestrovaView::OnPlayerInterface(platform::LPARAM lParam) {
