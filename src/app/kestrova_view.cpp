@@ -1,6 +1,7 @@
 #include "app/kestrova_view.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/kestrova_doc.h"
 #include "app/result_delivery.h"
@@ -184,6 +185,23 @@ void CKestrovaView::OnPlayerNotice(platform::LPARAM lParam) {
   if (notice->command == model::kCommandSegmentOpened) InvalidateAndUpdate();
 }
 
+void CKestrovaView::SetDelayedStep(std::uint32_t delayMs, std::function<void()> step) {
+  delayedStep_ = std::move(step);
+  loop_.SetTimer(this, kTimerDelayedStep, delayMs);
+}
+
+void CKestrovaView::CancelDelayedStep() {
+  loop_.KillTimer(this, kTimerDelayedStep);
+  delayedStep_ = nullptr;
+}
+
+void CKestrovaView::RunDelayedStep() {
+  // Once: taken out first, since the step may set the next one.
+  loop_.KillTimer(this, kTimerDelayedStep);
+  std::function<void()> step = std::exchange(delayedStep_, nullptr);
+  if (step) step();
+}
+
 void CKestrovaView::OnPlayerInterface(platform::LPARAM lParam) {
   if (!player_ || reinterpret_cast<const ui::ViewPlayer*>(lParam) != player_.get() || offscreen_.Empty()) return;
   Compose();
@@ -199,6 +217,7 @@ void CKestrovaView::StepWaiter() {
 void CKestrovaView::OnTimer(std::uint32_t id) {
   switch (id) {
     case kTimerWaiter: StepWaiter(); break;
+    case kTimerDelayedStep: RunDelayedStep(); return;
     case kTimerSecond:
       if (screenManager_.RunDetailsSecondStep()) InvalidateAndUpdate();
       break;
