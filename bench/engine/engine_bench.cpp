@@ -45,6 +45,7 @@ class BenchView final : public player::PlayerView {
   void ReportInternalError() override { std::fprintf(stderr, "engine: a picture could not be drawn\n"); }
   void SegmentOpened(const std::wstring&) override {}
   void SegmentFinished() override {}
+  void SegmentChecked(bool) override {}
 
  private:
   platform::UiLoop& loop_;

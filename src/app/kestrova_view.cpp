@@ -1,6 +1,7 @@
 #include "app/kestrova_view.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/kestrova_doc.h"
 #include "app/result_delivery.h"
@@ -173,15 +174,32 @@ bool CKestrovaView::QueueSegment(const std::filesystem::path& file, const std::w
 void CKestrovaView::OnPlayerNotice(platform::LPARAM lParam) {
   const auto* notice = reinterpret_cast<const PlayerNotice*>(lParam);
   if (notice == nullptr || notice->player != player_.get()) return;
-  if (notice->command == model::kCommandSegmentOpened) {
-    auto result = std::make_unique<model::RequestResult>();
-    result->ok = 1;
-    result->message = notice->programme;
-    screenManager_.RequestDone(notice->command, std::move(result));
-    InvalidateAndUpdate();
+  if (notice->command == model::kCommandSegmentFinished) {
+    screenManager_.RequestDone(notice->command, nullptr);
     return;
   }
-  screenManager_.RequestDone(notice->command, nullptr);
+  auto result = std::make_unique<model::RequestResult>();
+  result->ok = notice->ok ? 1 : 0;
+  result->message = notice->programme;
+  screenManager_.RequestDone(notice->command, std::move(result));
+  if (notice->command == model::kCommandSegmentOpened) InvalidateAndUpdate();
+}
+
+void CKestrovaView::SetDelayedStep(std::uint32_t delayMs, std::function<void()> step) {
+  delayedStep_ = std::move(step);
+  loop_.SetTimer(this, kTimerDelayedStep, delayMs);
+}
+
+void CKestrovaView::CancelDelayedStep() {
+  loop_.KillTimer(this, kTimerDelayedStep);
+  delayedStep_ = nullptr;
+}
+
+void CKestrovaView::RunDelayedStep() {
+  // Once: taken out first, since the step may set the next one.
+  loop_.KillTimer(this, kTimerDelayedStep);
+  std::function<void()> step = std::exchange(delayedStep_, nullptr);
+  if (step) step();
 }
 
 void CKestrovaView::OnPlayerInterface(platform::LPARAM lParam) {
@@ -199,6 +217,7 @@ void CKestrovaView::StepWaiter() {
 void CKestrovaView::OnTimer(std::uint32_t id) {
   switch (id) {
     case kTimerWaiter: StepWaiter(); break;
+    case kTimerDelayedStep: RunDelayedStep(); return;
     case kTimerSecond:
       if (screenManager_.RunDetailsSecondStep()) InvalidateAndUpdate();
       break;

@@ -1,7 +1,7 @@
 // The one view the user sees. It owns the user-interface state (painter,
 // screen manager, ticker registry, busy mode with its waiter, the
 // text-entry box and, while a channel plays, the player), paints everything
-// through one off-screen bitmap, runs the five view timers and turns keys,
+// through one off-screen bitmap, runs the view timers and turns keys,
 // taps and the network notifications into calls on the current screen.
 #pragma once
 
@@ -30,12 +30,14 @@ class CKestrovaDoc;
 class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost, public net::SegmentSink {
  public:
   // Timers: the waiter frames while busy; horizontal tickers; vertical
-  // tickers; the details screen's one-second step; flushing invalid areas.
+  // tickers; the details screen's one-second step; flushing invalid areas;
+  // a screen's delayed step (once, while one is set).
   static constexpr std::uint32_t kTimerWaiter = 1;
   static constexpr std::uint32_t kTimerHorizontalTickers = 2;
   static constexpr std::uint32_t kTimerVerticalTickers = 3;
   static constexpr std::uint32_t kTimerSecond = 4;
   static constexpr std::uint32_t kTimerFlush = 5;
+  static constexpr std::uint32_t kTimerDelayedStep = 6;
   static constexpr std::uint32_t kWaiterPeriodMs = 75;
   static constexpr std::uint32_t kHorizontalTickerPeriodMs = 200;
   static constexpr std::uint32_t kVerticalTickerPeriodMs = 400;
@@ -81,6 +83,8 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
   void InvalidateAndUpdate() override;
   void SetAutomaticLogin(bool running) override { automaticLogin_ = running; }
   bool AutomaticLogin() const override { return automaticLogin_; }
+  void SetDelayedStep(std::uint32_t delayMs, std::function<void()> step) override;
+  void CancelDelayedStep() override;
 
   // The input panel: the system's text input, toggled by the keyboard icon.
   void ToggleInputPanel();
@@ -110,6 +114,7 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
 
  private:
   void OnTimer(std::uint32_t id);
+  void RunDelayedStep();
   void TickTickers(std::uint32_t id);
   void StepWaiter();
   // lParam with busy on: the RequestCancel of the request the waiter is
@@ -156,6 +161,7 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
   bool automaticLogin_ = false;  // the stored account is being logged in
   bool pointerOnEdit_ = false;  // the last pointer-down went to the edit box
   PlayerFactory playerFactory_;
+  std::function<void()> delayedStep_;  // run once by kTimerDelayedStep; user-interface thread only
   platform::Rect client_;
   platform::Bitmap offscreen_;
   int paintCount_ = 0;

@@ -16,14 +16,16 @@ std::shared_ptr<ui::ViewPlayer> ViewMediaPlayer::Create(CKestrovaView& view) {
   return made;
 }
 
-void ViewMediaPlayer::Notify(int command, std::wstring programme) {
-  PlayerNotice notice{this, command, std::move(programme)};
+void ViewMediaPlayer::Notify(int command, std::wstring programme, bool ok) {
+  PlayerNotice notice{this, command, std::move(programme), ok};
   view_.Loop().Send(&view_, WM_PLAYER_NOTICE, 0, reinterpret_cast<platform::LPARAM>(&notice));
 }
 
 void ViewMediaPlayer::SegmentOpened(const std::wstring& programme) { Notify(model::kCommandSegmentOpened, programme); }
 
 void ViewMediaPlayer::SegmentFinished() { Notify(model::kCommandSegmentFinished, {}); }
+
+void ViewMediaPlayer::SegmentChecked(bool plays) { Notify(model::kNoticeSegmentChecked, {}, plays); }
 
 platform::UiLoop& ViewMediaPlayer::Loop() { return view_.Loop(); }
 

@@ -27,8 +27,9 @@ constexpr std::uint32_t WM_PLAYER_ERROR = platform::WM_USER + 206;
 
 struct PlayerNotice {
   const ui::ViewPlayer* player;
-  int command;            // 26 segment finished, 27 segment opened
+  int command;             // 26 segment finished, 27 segment opened, or model::kNoticeSegmentChecked
   std::wstring programme;  // 27: the programme name
+  bool ok = true;          // kNoticeSegmentChecked: the segment plays
 };
 
 class ViewMediaPlayer final : public ui::ViewPlayer, private player::PlayerView {
@@ -60,11 +61,12 @@ class ViewMediaPlayer final : public ui::ViewPlayer, private player::PlayerView 
   // player::PlayerView, called on the player's threads.
   void SegmentOpened(const std::wstring& programme) override;
   void SegmentFinished() override;
+  void SegmentChecked(bool plays) override;
   platform::UiLoop& Loop() override;
   platform::Window& VideoWindow() override;
   void RequestInterfacePaint() override;
   void ReportInternalError() override;
-  void Notify(int command, std::wstring programme);
+  void Notify(int command, std::wstring programme, bool ok = true);
 
   CKestrovaView& view_;
   player::MediaPlayer player_;  // last: it stops before the rest goes

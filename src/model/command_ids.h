@@ -1,5 +1,5 @@
 // The numbered commands that screens submit to the document's network
-// workers, and the two numbers by which the player reports segments.
+// workers, and the numbers by which the player reports segments.
 #pragma once
 
 namespace kestrova::model {
@@ -42,5 +42,10 @@ enum NetworkCommand : int {
 
 inline constexpr int kFirstCommand = 1;
 inline constexpr int kLastCommand = 33;
+
+// Not a command: the player's verdict on each segment, handed to the player
+// screen like a result whose ok flag is 1 when the segment plays and 0 when
+// it was dropped unplayed.
+inline constexpr int kNoticeSegmentChecked = 34;
 
 }  // namespace kestrova::model

@@ -63,12 +63,6 @@ bool MediaPlayer::QueueSegment(const std::filesystem::path& file, const std::wst
   return true;
 }
 
-void MediaPlayer::DropUnreadable() {
-  reader_.CloseSegment();
-  reader_.Queue().DropFront();
-  reader_.ResetSegment();
-}
-
 void MediaPlayer::OpenFirst() {
   // A first segment that cannot be read is dropped, and the next queued
   // one tried: kept at the head it would block every later segment.
@@ -81,7 +75,7 @@ void MediaPlayer::OpenFirst() {
       opened = false;
     }
     if (opened && audio_.Ready() && reader_.AudioHeaders() > 0) break;
-    DropUnreadable();
+    reader_.RefuseSegment();
   }
   videoOut_.SetRepaint(true);
   const th_info& info = video_.Info();
@@ -180,22 +174,24 @@ void MediaPlayer::BufferPlayed() {
 }
 
 bool MediaPlayer::NextSegment() {
+  if (state_.load() != kStatePlaying) return false;
+  const auto finished = reader_.Queue().Front();
+  const std::wstring previous = finished ? finished->programme : std::wstring();
+  // Deletes the played file and sends notification 26.
+  reader_.FinishSegment();
   for (;;) {
     if (state_.load() != kStatePlaying) return false;
-    const auto finished = reader_.Queue().Front();
-    const std::wstring previous = finished ? finished->programme : std::wstring();
-    // Deletes the played file and sends notification 26.
-    reader_.FinishSegment();
     bool opened = false;
     try {
       opened = reader_.OpenSegment();
     } catch (TPlayerError) {
-      // Damaged: it is finished like a played one, and the next one tried.
+      // Damaged: dropped unplayed, and the next one tried.
+      reader_.RefuseSegment();
       continue;
     }
     if (!opened) {
       if (reader_.Queue().Size() == 0) return false;  // ran dry: a later Play goes on
-      reader_.Queue().DropFront();                     // cannot be opened: skip it
+      reader_.RefuseSegment();                        // cannot be opened: skip it
       continue;
     }
     const auto entry = reader_.Queue().Front();
@@ -204,8 +200,9 @@ bool MediaPlayer::NextSegment() {
       audioOut_.CloseAudio();
       OpenAudioForStream();
     }
-    // A segment without a single block (sound only, or damaged) ends at once.
     if (reader_.ReadBlock(pcm_)) return true;
+    // Not a single block (sound only, or damaged): dropped at once.
+    reader_.RefuseSegment();
   }
 }
 

@@ -98,12 +98,11 @@ class MediaPlayer final : private AudioListener {
   // The playback thread's entry point.
   void PlaybackThread();
   // Ends the segment being played and opens the next one that yields a
-  // block; false when there is none (the thread ends in state 2).
+  // block, refusing those that yield none; false when there is none (the
+  // thread ends in state 2).
   bool NextSegment();
   // State 0 to 2: opens entry 0, takes the frame rate, opens the audio.
   void OpenFirst();
-  // Drops entry 0 without playing it (its file cannot be read).
-  void DropUnreadable();
   // The audio output for the active Vorbis format and the kept frame rate.
   void OpenAudioForStream();
   // A device buffer came back (audio notification thread).

@@ -54,6 +54,7 @@ bool SegmentReader::OpenSegment() {
   videoHeaders_ = 0;
   audioHeaders_ = 0;
   videoHeaderResult_ = 0;
+  blockRead_ = false;
   endOfData_ = false;
   file_.reset();
 
@@ -170,7 +171,13 @@ bool SegmentReader::ReadBlock(std::span<std::uint8_t> block) {
   }
   if (pictureReady) {
     video_.Stream().PacketOut(packet);
-    if (audioFull && video_.DecodePacket(packet) >= 0) return true;
+    if (audioFull && video_.DecodePacket(packet) >= 0) {
+      if (!blockRead_) {
+        blockRead_ = true;
+        if (events_ != nullptr) events_->SegmentChecked(true);
+      }
+      return true;
+    }
   }
   return false;
 }
@@ -182,12 +189,24 @@ void SegmentReader::ResetSegment() {
 }
 
 void SegmentReader::FinishSegment() {
+  if (file_ && !blockRead_) {
+    RefuseSegment();
+    return;
+  }
   if (file_) {
     file_.reset();
     queue_.DropFront();
   }
   ResetSegment();
   if (events_ != nullptr) events_->SegmentFinished();
+}
+
+void SegmentReader::RefuseSegment() {
+  if (queue_.Size() == 0) return;
+  file_.reset();
+  queue_.DropFront();
+  ResetSegment();
+  if (events_ != nullptr) events_->SegmentChecked(false);
 }
 
 bool SegmentReader::RewindSegment() {

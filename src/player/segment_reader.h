@@ -44,8 +44,12 @@ class SegmentReader {
   void ResetSegment();
 
   // A segment played to its end: closes and deletes its file, removes entry 0,
-  // resets for the next segment and sends notification 26.
+  // resets for the next segment and sends notification 26. An open segment
+  // that gave not a single block is refused instead (RefuseSegment).
   void FinishSegment();
+  // Entry 0 cannot be played: closes its file if open, deletes it, removes
+  // the entry, resets for the next segment and reports SegmentChecked(false).
+  void RefuseSegment();
 
   // Back to the start of the open file, as when the queue ran dry and the
   // segment is to be tried again; false with no open file.
@@ -84,6 +88,7 @@ class SegmentReader {
   int videoHeaders_ = 0;      // 0 until a Theora stream is found
   int audioHeaders_ = 0;      // 0 until a Vorbis stream is found, up to 3
   int videoHeaderResult_ = 0;  // 0 once the first picture packet is reached
+  bool blockRead_ = false;     // a block came out of the open segment
 };
 
 }  // namespace kestrova::player

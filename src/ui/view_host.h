@@ -1,6 +1,9 @@
 // What the widget framework asks of the view that shows it.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 namespace kestrova::ui {
 
 class ViewPlayer;
@@ -28,6 +31,11 @@ class ViewHost {
   // shows no edit box.
   virtual void SetAutomaticLogin(bool running) = 0;
   virtual bool AutomaticLogin() const = 0;
+  // Runs `step` once on the user-interface thread when `delayMs` have passed
+  // (one of the view's timers; never inside this call). Setting another step
+  // replaces one not yet run; CancelDelayedStep drops it.
+  virtual void SetDelayedStep(std::uint32_t delayMs, std::function<void()> step) = 0;
+  virtual void CancelDelayedStep() = 0;
 
  protected:
   ViewHost() = default;

@@ -92,19 +92,27 @@ TEST(MediaPlayer, UnreadableSegmentsAreSkippedNotStuckAtTheHead) {
   EXPECT_TRUE(rig.player->QueueSegment(cut, L"cut"));
   EXPECT_EQ(rig.player->State(), MediaPlayer::kStateNew);
   EXPECT_FALSE(std::filesystem::exists(cut));
+  EXPECT_EQ(rig.view->refused, 1);
   const auto good = folder.Copy("qcif15");
   EXPECT_TRUE(rig.player->QueueSegment(good, L"good"));
   EXPECT_EQ(rig.player->State(), MediaPlayer::kStateReady);
 
-  // A damaged segment in the middle ends like a played one.
+  // In the middle, a damaged segment and one that gives no block (sound
+  // only) are dropped unplayed, without a notification 26 of their own.
   const auto damaged = folder.Copy("qcif15", [](std::string& bytes) { bytes.resize(200); });
+  const auto soundOnly = folder.Copy("audio_only");
   const auto after = folder.Copy("qcif15_next");
   ASSERT_TRUE(rig.player->QueueSegment(damaged, L"damaged"));
+  ASSERT_TRUE(rig.player->QueueSegment(soundOnly, L"sound only"));
   ASSERT_TRUE(rig.player->QueueSegment(after, L"after"));
   rig.player->Play();
   ASSERT_TRUE(rig.WaitFor([&] { return rig.view->Opened().back() == L"after"; }));
   EXPECT_TRUE(rig.WaitForPictures(5));
   EXPECT_FALSE(std::filesystem::exists(damaged));
+  EXPECT_FALSE(std::filesystem::exists(soundOnly));
+  EXPECT_EQ(rig.view->refused, 3);
+  EXPECT_EQ(rig.view->finished, 1);  // the good one, played to its end
+  EXPECT_EQ(rig.view->playing, 2);
   rig.player->Close();
 }
 

@@ -31,6 +31,7 @@ class RecordingView final : public PlayerView {
     opened.push_back(programme);
   }
   void SegmentFinished() override { ++finished; }
+  void SegmentChecked(bool plays) override { ++(plays ? playing : refused); }
   std::vector<std::wstring> Opened() {
     const std::lock_guard guard(lock);
     return opened;
@@ -39,6 +40,8 @@ class RecordingView final : public PlayerView {
   std::atomic<int> interfaceRequests{0};
   std::atomic<int> errors{0};
   std::atomic<int> finished{0};
+  std::atomic<int> playing{0};  // segments whose first block came out
+  std::atomic<int> refused{0};  // segments dropped unplayed
   std::mutex lock;  // guards opened
   std::vector<std::wstring> opened;
 

@@ -42,8 +42,11 @@ class ScratchFolder {
 struct RecordedEvents : SegmentEvents {
   void SegmentOpened(const std::wstring& programme) override { opened.push_back(programme); }
   void SegmentFinished() override { ++finished; }
+  void SegmentChecked(bool plays) override { ++(plays ? playing : refused); }
   std::vector<std::wstring> opened;
   int finished = 0;
+  int playing = 0;
+  int refused = 0;
 };
 
 // A reader with its streams and a recorder of its notifications.

@@ -2,19 +2,27 @@
 // through the view's segment sink as the stream worker hands them, the
 // queue kept filled by the set-up results and the player's notifications,
 // full screen, volume, a lost display coming back, leaving, closing the
-// program while playing, and a player that cannot be made.
+// program while playing, and a player that cannot be made; and the stream
+// worker fetching from a stream control script on a loopback server whose
+// segments go bad.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "app/kestrova_doc.h"
+#include "app/kestrova_view.h"
 #include "app/main_frame.h"
 #include "model/catalogue_records.h"
 #include "model/command_ids.h"
 #include "resources/string_table.h"
+#include "support/loopback_server.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
 #include "ui/screens/player_screen.h"
@@ -27,6 +35,15 @@ using namespace std::chrono_literals;
 using ui::screens::PlayerScreen;
 
 constexpr int kErrorTitle = 23;
+
+// What a getvid body may be that the player cannot play: the start of an Ogg
+// page and nothing behind it.
+LoopbackReply JunkSegment() {
+  LoopbackReply reply;
+  reply.contentType = "application/ogg";
+  reply.body = "OggS" + std::string(3000, 'x');
+  return reply;
+}
 
 class PlayerScreenTest : public ::testing::Test {
  protected:
@@ -67,6 +84,41 @@ class PlayerScreenTest : public ::testing::Test {
     return taken;
   }
 
+  // Plays the stream control script: every set-up names its segment by
+  // number ("part 1", "part 2", ...) and the n-th getvid is answered with
+  // `getvid(n)`. Set-ups from then on really fetch.
+  void ServeStream(std::function<LoopbackReply(int)> getvid) {
+    stream_.Handle("/stream/cc.cgi", [this, getvid = std::move(getvid)](const LoopbackRequest& request) {
+      const std::lock_guard guard(streamLock_);
+      if (request.Param("query_type") != "getvid") {
+        LoopbackReply reply;
+        reply.headers = {{"Qual_num", "1"}, {"S1", "3000"}, {"Len", "2"},
+                         {"Video_name", "part " + std::to_string(++setUps_)}};
+        return reply;
+      }
+      getvidTimes_.push_back(std::chrono::steady_clock::now());
+      return getvid(static_cast<int>(getvidTimes_.size()));
+    });
+    ui_.Document().controlLink = stream_.WideBaseUrl() + L"/stream/";
+    ui_.Document().Network().cancel = 0;
+  }
+  std::vector<std::chrono::steady_clock::time_point> GetvidTimes() {
+    const std::lock_guard guard(streamLock_);
+    return getvidTimes_;
+  }
+  bool Left() { return ui_.Screens().CurrentId() == ui::kChannelFoldersScreen; }
+  // Where the downloaded segments go ($TMPDIR while a test sets it): it must end empty.
+  std::filesystem::path DownloadFolder() {
+    const std::filesystem::path folder = dir_ / "downloads";
+    std::filesystem::create_directories(folder);
+    return folder;
+  }
+
+  // Declared first: it outlives the program's stream worker.
+  LoopbackServer stream_;
+  std::mutex streamLock_;  // guards setUps_ and getvidTimes_ (the server's threads and the test)
+  int setUps_ = 0;
+  std::vector<std::chrono::steady_clock::time_point> getvidTimes_;
   UiHarness ui_{kBinDir};
   TempDir dir_;
   int copies_ = 0;
@@ -142,6 +194,76 @@ TEST_F(PlayerScreenTest, TheProgramClosesAtOnceWhilePlaying) {
   ui_.Loop().Post(ui_.App().Frame(), platform::WM_CLOSE, 0, 0);
   EXPECT_TRUE(ui_.RunUntil([&] { return ui_.App().Frame()->View() == nullptr; }, 5s));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+// Every segment is junk: each set-up waits longer than the one before, the
+// fourth bad segment in a row takes the user back with the error, and then
+// nothing more is asked for. Entered again, the user can leave during a wait.
+TEST_F(PlayerScreenTest, JunkSegmentsAreAskedForMoreAndMoreSlowlyUntilTheScreenGivesUp) {
+  const std::filesystem::path downloads = DownloadFolder();
+  const ScopedEnvironment temporary("TMPDIR", downloads.string());
+  ServeStream([](int) { return JunkSegment(); });
+  const auto start = std::chrono::steady_clock::now();
+  ui_.Screens().Navigate(ui::kPlayerScreen);
+  ASSERT_TRUE(ui_.RunUntil([&] { return Left(); }));
+  RecordProperty("gave_up_after_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                          std::chrono::steady_clock::now() - start)
+                                                          .count()));
+  EXPECT_EQ(ui_.PopupTitle(), resources::Strings().Get(kErrorTitle));
+  EXPECT_EQ(Player(), nullptr);
+  ui_.RunFor(700ms);
+  // One set-up and one getvid for each bad segment.
+  RecordProperty("stream_requests", static_cast<int>(stream_.RequestCount()));
+  EXPECT_EQ(stream_.RequestCount(), 2U * PlayerScreen::kMaxBadSegments);
+  const auto times = GetvidTimes();
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(times[i] - times[i - 1]);
+    EXPECT_GE(waited.count(), PlayerScreen::RetryDelayMs(static_cast<int>(i))) << "before getvid " << i + 1;
+  }
+
+  ui_.Screens().Navigate(ui::kPlayerScreen);
+  ASSERT_TRUE(ui_.RunUntil(
+      [&] { return ui_.TimerRunning(app::CKestrovaView::kTimerDelayedStep) && !ui_.View().Busy(); }));
+  EXPECT_EQ(Screen().BadSegmentsInRow(), 1);
+  ui_.KeyUp(platform::VK_F2);
+  EXPECT_TRUE(Left());
+  EXPECT_FALSE(ui_.TimerRunning(app::CKestrovaView::kTimerDelayedStep));
+  const std::size_t seen = stream_.RequestCount();
+  ui_.RunFor(700ms);
+  EXPECT_EQ(stream_.RequestCount(), seen);
+  ASSERT_TRUE(ui_.RunUntil([&] { return ui_.Document().WorkersFinished(); }));
+  EXPECT_TRUE(std::filesystem::is_empty(downloads));
+}
+
+// Between good segments, a junk one and a set-up whose getvid fails: what is
+// queued plays on, the next good segment plays and ends the run of bad ones,
+// and leaving leaves no file behind.
+TEST_F(PlayerScreenTest, AJunkSegmentAndAFailedFetchBetweenGoodOnesDoNotStopWhatPlays) {
+  const std::filesystem::path downloads = DownloadFolder();
+  const ScopedEnvironment temporary("TMPDIR", downloads.string());
+  const std::filesystem::path segments(KESTROVA_PLAYER_SEGMENTS);
+  const std::string good[] = {ReadFile(segments / "qcif15.ogg"), ReadFile(segments / "qcif15_next.ogg")};
+  ServeStream([&](int n) {
+    if (n == 2) return JunkSegment();
+    LoopbackReply reply;
+    reply.contentType = "application/ogg";
+    if (n == 3) {
+      reply.status = 500;
+    } else {
+      reply.body = good[n % 2];
+    }
+    return reply;
+  });
+  ui_.Screens().Navigate(ui::kPlayerScreen);
+  ASSERT_TRUE(ui_.RunUntil([&] {
+    return Screen().StatusText() == L"part 4" && Screen().BadSegmentsInRow() == 0 && Player() != nullptr &&
+           Player()->IsPlaying();
+  }));
+  EXPECT_EQ(ui_.PopupTitle(), L"");
+  ui_.KeyUp(platform::VK_F2);
+  EXPECT_TRUE(Left());
+  ASSERT_TRUE(ui_.RunUntil([&] { return ui_.Document().WorkersFinished(); }));
+  EXPECT_TRUE(std::filesystem::is_empty(downloads));
 }
 
 }  // namespace

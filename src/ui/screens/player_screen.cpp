@@ -1,5 +1,8 @@
 #include "ui/screens/player_screen.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "model/command_ids.h"
 #include "net/endpoint.h"
 #include "resources/string_table.h"
@@ -45,8 +48,15 @@ bool PlayerScreen::Enter(const ScreenEntry& entry) {
   selection_ = 0;
   setUpsSubmitted_ = 0;
   running_ = false;
+  started_ = false;
+  badInRow_ = 0;
+  lastFailure_.clear();
+  retryPending_ = false;
+  retryWaiter_ = false;
   detailsWanted_ = false;
-  if (Owner()->Host() != nullptr && !Owner()->Host()->CreatePlayer()) {
+  ViewHost* host = Owner()->Host();
+  if (host != nullptr) host->CancelDelayedStep();  // a step of an earlier stream
+  if (host != nullptr && !host->CreatePlayer()) {
     // No picture can be shown: the user stays where playback was asked for.
     Screen* back = Owner()->Current();
     if (back != nullptr && back != this) {
@@ -68,6 +78,56 @@ void PlayerScreen::SubmitSetUp(bool waiter) {
   parameters.channel = channel_;
   ++setUpsSubmitted_;
   Submit(model::kCommandStreamSetup, parameters, waiter);
+}
+
+std::uint32_t PlayerScreen::RetryDelayMs(int badInRow) {
+  std::uint32_t delay = kFirstRetryDelayMs;
+  for (int i = 1; i < badInRow && delay < kLongestRetryDelayMs; ++i) delay *= 2;
+  return std::min(delay, kLongestRetryDelayMs);
+}
+
+void PlayerScreen::RequestSetUp(bool waiter) {
+  ViewHost* host = Owner()->Host();
+  if (badInRow_ == 0 || host == nullptr) {
+    SubmitSetUp(waiter);
+    return;
+  }
+  retryWaiter_ = retryWaiter_ || waiter;
+  if (retryPending_) return;
+  retryPending_ = true;
+  host->SetDelayedStep(RetryDelayMs(badInRow_), [this] {
+    retryPending_ = false;
+    const bool showWaiter = std::exchange(retryWaiter_, false);
+    if (running_ && Owner()->Current() == this) SubmitSetUp(showWaiter);
+  });
+}
+
+void PlayerScreen::OnBadSegment(const std::wstring& message) {
+  ++badInRow_;
+  lastFailure_ = message;
+  ViewPlayer* player = Player();
+  const std::size_t queued = player != nullptr ? player->QueuedSegments() : 0;
+  // What is still queued plays on; the screen gives up only once it is gone.
+  if (badInRow_ >= kMaxBadSegments && queued == 0) {
+    GiveUp();
+  } else if (queued <= kRefillBelowOrAt) {
+    RequestSetUp(queued == 0);
+  }
+}
+
+void PlayerScreen::GiveUp() {
+  running_ = false;
+  retryPending_ = false;
+  const std::wstring message =
+      lastFailure_.empty() ? resources::Strings().Get(net::kGenericFailureTextId) : lastFailure_;
+  ViewHost* host = Owner()->Host();
+  if (host == nullptr) {
+    LeaveWithError(message);
+    return;
+  }
+  host->SetDelayedStep(0, [this, message] {
+    if (Owner()->Current() == this) LeaveWithError(message);
+  });
 }
 
 bool PlayerScreen::OnKeyDown(int key) {
@@ -101,8 +161,7 @@ bool PlayerScreen::OpenKnownVideo() {
   const std::optional<int> video = KnownVideo();
   if (!video) return false;
   // Playback ends here: the details (and the purchase) take over.
-  running_ = false;
-  if (ViewPlayer* player = Player()) player->Stop();
+  StopStream();
   knownVideo_.id = *video;
   detailsWanted_ = true;
   CommandParameters parameters;
@@ -127,9 +186,15 @@ void PlayerScreen::ShowKnownVideo(model::RequestResultPtr result) {
   Navigate(kDetailsScreen);
 }
 
-void PlayerScreen::Leave() {
+void PlayerScreen::StopStream() {
   running_ = false;
+  retryPending_ = false;
+  if (Owner()->Host() != nullptr) Owner()->Host()->CancelDelayedStep();
   if (ViewPlayer* player = Player()) player->Stop();
+}
+
+void PlayerScreen::Leave() {
+  StopStream();
   Navigate(kind_ == kFromFolders ? kChannelFoldersScreen : kChannelScreen);
 }
 
@@ -144,7 +209,7 @@ void PlayerScreen::OnSegmentArrived() {
   if (player == nullptr) return;
   player->Play();
   player->SetVolume(volume_);
-  if (player->QueuedSegments() <= kRefillBelowOrAt) SubmitSetUp(false);
+  if (player->QueuedSegments() <= kRefillBelowOrAt) RequestSetUp(false);
 }
 
 void PlayerScreen::OnSegmentFinished() {
@@ -152,10 +217,12 @@ void PlayerScreen::OnSegmentFinished() {
   if (player == nullptr) return;
   const std::size_t queued = player->QueuedSegments();
   // Ran dry: the waiter shows until the next segment is there.
-  if (queued == 0) {
-    SubmitSetUp(true);
+  if (queued == 0 && badInRow_ >= kMaxBadSegments) {
+    GiveUp();
+  } else if (queued == 0) {
+    RequestSetUp(true);
   } else if (queued <= kRefillBelowOrAt) {
-    SubmitSetUp(false);
+    RequestSetUp(false);
   }
 }
 
@@ -168,17 +235,28 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
     case model::kCommandSegmentFinished:
       if (running_) OnSegmentFinished();
       return;
+    case model::kNoticeSegmentChecked:
+      if (!running_) return;
+      if (result && result->ok != 0) {
+        badInRow_ = 0;  // one segment that plays ends a run of bad ones
+      } else {
+        OnBadSegment({});
+      }
+      return;
     case model::kCommandVideoDetails:
       if (detailsWanted_) ShowKnownVideo(std::move(result));
       return;
     case model::kCommandStreamSetup: {
       if (!running_) return;  // left meanwhile
       if (result && result->ok != 0) {
+        started_ = true;
         OnSegmentArrived();
-        return;
+      } else if (started_) {
+        OnBadSegment(result ? result->message : std::wstring());
+      } else {
+        // A failed start: back to where playback started, and the failure is said there.
+        LeaveWithError(result ? result->message : std::wstring());
       }
-      // Back to where playback started, and the failure is said there.
-      LeaveWithError(result ? result->message : std::wstring());
       return;
     }
     default: return;

@@ -5,11 +5,18 @@
 // segment queue filled: every successful set-up starts playback and, while
 // at most two segments are queued, asks for the next one; a segment that
 // ends with the queue empty shows the waiter while the next is fetched. A
-// failed set-up, or a player that cannot be made, takes the user back to
+// failed start, or a player that cannot be made, takes the user back to
 // where playback was started and says so there.
+//
+// Once the stream runs, a segment the player drops unplayed or a set-up
+// that fails is a bad segment: after each one in a row the next set-up
+// waits longer (a view timer, so the user can still leave), one segment that
+// plays ends the run, and after kMaxBadSegments in a row, once nothing is
+// left to play, the screen leaves with the error as a failed start does.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -27,6 +34,15 @@ class PlayerScreen final : public CatalogueScreen {
   static constexpr int kVolumeStep = 4;
   // The queue is topped up while it holds at most this many segments.
   static constexpr std::size_t kRefillBelowOrAt = 2;
+  // Bad segments in a row after which the screen gives up.
+  static constexpr int kMaxBadSegments = 4;
+  // The wait before the next set-up after the first bad segment; it doubles
+  // with each further one up to the longest.
+  static constexpr std::uint32_t kFirstRetryDelayMs = 500;
+  static constexpr std::uint32_t kLongestRetryDelayMs = 4000;
+
+  // The wait before the next set-up after `badInRow` bad segments in a row.
+  static std::uint32_t RetryDelayMs(int badInRow);
 
   PlayerScreen();
 
@@ -42,12 +58,24 @@ class PlayerScreen final : public CatalogueScreen {
   model::CatalogueItem* Channel() const { return channel_; }
   // Stream set-ups submitted since the screen was entered (tests).
   int SetUpsSubmitted() const { return setUpsSubmitted_; }
+  int BadSegmentsInRow() const { return badInRow_; }
 
  private:
   void Leave();
   // Stops the stream and goes back; the failure is shown there.
   void LeaveWithError(const std::wstring& message);
+  // Ends the stream: no more set-ups, notifications ignored, player stopped.
+  void StopStream();
   void SubmitSetUp(bool waiter);
+  // Asks for the next segment: at once while the stream is sound, else once
+  // the back-off delay has passed (one delayed set-up at a time).
+  void RequestSetUp(bool waiter);
+  // A segment dropped unplayed or a failed set-up; `message` is the failure's.
+  void OnBadSegment(const std::wstring& message);
+  // Leaves with the error from a view timer: the bad segment may be reported
+  // by the player's threads, which wait while their notification is handled
+  // and so must not be stopped from inside it.
+  void GiveUp();
   // Steps of the segment pipeline on a set-up that arrived and on a
   // segment that ended.
   void OnSegmentArrived();
@@ -65,6 +93,11 @@ class PlayerScreen final : public CatalogueScreen {
   std::wstring status_;
   bool running_ = false;  // the stream runs: set-ups and notifications are acted on
   int setUpsSubmitted_ = 0;
+  bool started_ = false;       // the first set-up arrived: later failures back off
+  int badInRow_ = 0;           // bad segments since the last one that played
+  std::wstring lastFailure_;   // the message of the latest bad segment
+  bool retryPending_ = false;  // a delayed set-up waits for its timer
+  bool retryWaiter_ = false;   // ... and shows the waiter
   bool detailsWanted_ = false;            // the known video's details were asked for
   model::ProgrammeElement knownVideo_;    // the record they are asked for (by id)
 };
