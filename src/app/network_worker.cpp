@@ -65,16 +65,20 @@ void NetworkWorker(WorkerHost host, NetworkTask task) {
 void StreamSetupWorker(WorkerHost host, StreamSetupState& state, NetworkTask task) {
   const bool manageIndicator = task.waiter;
   if (manageIndicator) ShowBusy(host, task);
-  const bool otherRunning = state.running.load() != 0;
-  state.resultWanted = 0;
-  if (otherRunning) {
-    while (state.running.load() != 0 && !Cancelled(host) && !RequestCancelled(task)) {
-      std::this_thread::sleep_for(kStreamSetupPoll);
-    }
+  // From now on a running set-up discards its result.
+  const std::uint64_t number = state.newest.fetch_add(1) + 1;
+  // One set-up at a time: the kept connection is shared.
+  bool began = false;
+  for (;;) {
+    int idle = 0;
+    began = state.running.compare_exchange_strong(idle, 1);
+    if (began || Cancelled(host) || RequestCancelled(task)) break;
+    std::this_thread::sleep_for(kStreamSetupPoll);
   }
-  if (RequestCancelled(task)) {
-    // Back while this set-up still waited for the previous one: it never
-    // begins, leaves the running one's bookkeeping alone and fails.
+  if (!began) {
+    // Back (or the end of the session) while this set-up still waited for
+    // the previous one: it never begins, leaves the running one alone and
+    // fails.
     if (manageIndicator) {
       HideBusy(host);
       SendDone(host);
@@ -83,16 +87,13 @@ void StreamSetupWorker(WorkerHost host, StreamSetupState& state, NetworkTask tas
     host.busy.fetch_sub(1);
     return;
   }
-  state.resultWanted = 1;
-  state.running = 1;
   model::RequestResultPtr result = RunStreamSetup(host, task);
   if (manageIndicator) {
     HideBusy(host);
     SendDone(host);
   }
   state.running = 0;
-  if (state.resultWanted.load() != 0) Deliver(host, task, std::move(result));
-  state.resultWanted = 0;
+  if (state.newest.load() == number) Deliver(host, task, std::move(result));
   host.busy.fetch_sub(1);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <memory>
@@ -35,10 +36,13 @@ struct WorkerHost {
 void NetworkWorker(WorkerHost host, NetworkTask task);
 
 // The stream set-up's bookkeeping: a new set-up waits for the running one
-// and makes it discard its result.
+// and makes it discard its result. Each set-up takes the next number when it
+// starts; only the newest one delivers. A flag cleared after delivering
+// would also clear that of a set-up submitted from inside the delivery,
+// whose segment would then be lost and playback left waiting.
 struct StreamSetupState {
-  std::atomic<int> running{0};
-  std::atomic<int> resultWanted{0};
+  std::atomic<int> running{0};        // 1 while a set-up exchanges with the server
+  std::atomic<std::uint64_t> newest{0};  // the number of the newest set-up
 };
 
 void StreamSetupWorker(WorkerHost host, StreamSetupState& state, NetworkTask task);

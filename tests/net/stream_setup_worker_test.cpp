@@ -1,10 +1,13 @@
 // The stream set-up worker: a second set-up submitted while the first one
 // runs waits for it, and only the second one's result reaches the screen;
 // the first segment still went to the player. A waiting one that the user
-// gives up on fails at once and leaves the running one alone.
+// gives up on fails at once and leaves the running one alone. One submitted
+// while the previous one's result is being handled delivers its own.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -28,8 +31,10 @@ class DeliveryRecorder final : public platform::MessageTarget {
     std::unique_ptr<app::ResultDelivery> delivery(reinterpret_cast<app::ResultDelivery*>(lParam));
     requesters.push_back(delivery->requester);
     oks.push_back(delivery->result ? delivery->result->ok : -1);
+    if (onDeliver) std::exchange(onDeliver, nullptr)();
     return model::kResultTaken;
   }
+  std::function<void()> onDeliver;  // runs once, inside the next delivery
   std::vector<const ui::Screen*> requesters;
   std::vector<int> oks;
 };
@@ -125,6 +130,24 @@ TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDroppedUnlessTh
   EXPECT_EQ(view.oks[1], 0);
   EXPECT_EQ(server.RequestCount(), 6U);
   EXPECT_EQ(sink.queued.load(), 3);
+
+  // The screen asks for the next segment while it handles a result, as the
+  // player screen does: that set-up begins before the delivering one has
+  // ended, and its result must still arrive.
+  busy = 2;
+  const auto handled = std::chrono::steady_clock::now() + 20s;
+  std::thread f;
+  view.onDeliver = [&] {
+    f = std::thread([&, task] { app::StreamSetupWorker(host, state, task); });
+    while (server.RequestCount() < 8 && std::chrono::steady_clock::now() < handled) std::this_thread::sleep_for(5ms);
+  };
+  std::thread e([&, task] { app::StreamSetupWorker(host, state, task); });
+  while (busy.load() > 0 && std::chrono::steady_clock::now() < handled) loop.PumpOnce();
+  e.join();
+  f.join();
+  ASSERT_EQ(view.oks.size(), 4U);
+  EXPECT_EQ(view.oks[3], 1);
+  EXPECT_EQ(sink.queued.load(), 5);
   EXPECT_EQ(tmp.FileCount(), 0U);
 }
 
