@@ -82,7 +82,7 @@ struct World {
     if (!load.catalogue || !logos.Build(*load.catalogue) || !log.Open("")) std::abort();
     programme = std::make_unique<Programme>(*load.catalogue);
     accounts = std::make_unique<Accounts>(storage, hasher);
-    sms_payments = std::make_unique<SmsPayments>(storage, *load.catalogue, SmsPairing{600, kDefaultMaxOpenReports});
+    sms_payments = std::make_unique<SmsPayments>(storage, *load.catalogue, SmsPairing{600'000, kDefaultMaxPackageReports});
     context = std::make_unique<ServerContext>(ServerContext{*load.catalogue, *programme, logos, *accounts, wallet,
                                                             inbox, *sms_payments, nullptr, VersionPolicy::kRecommended});
     scripts = std::make_unique<ApiScripts>(*context, "http://127.0.0.1:8080");

@@ -1,5 +1,6 @@
 #include "billing_api.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -183,9 +184,13 @@ std::string BillingApi::SmsSent(const ApiRequest& request) {
   const std::string number = request.Text("short_number");
   const int status = request.Int("status");
   const std::string text = request.TextOr("text", "");
-  // The report is filed before the spool is read: the SMS it announces then
-  // finds it as the report filed last before it (docs/sms-pairing.md).
-  context_.sms_payments.Reported(account.id, number, text, status, std::time(nullptr));
+  // The report is filed before the spool is read: the SMS it announces, sent
+  // just before, then finds it as the earliest report after its sending
+  // (docs/sms-pairing.md). A refused report is answered all the same; the
+  // client does not read the answer.
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  context_.sms_payments.Reported(account.id, number, text, status,
+                                 std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
   ReadSpool();
   XmlElement root("sms_sent");
   root.Attr("status", status);

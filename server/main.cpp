@@ -31,7 +31,7 @@ constexpr std::chrono::milliseconds kSpoolPeriod{1000};
 constexpr std::size_t kMaxRequestBody = 64 * 1024;
 // An idle kept connection costs no worker, only its socket.
 constexpr std::chrono::seconds kKeepAlive{15};
-constexpr double kSecondsPerMinute = 60;
+constexpr double kMillisecondsPerMinute = 60'000;
 
 // The picture encoders, loaded for the server's lifetime.
 class ImageCodecs {
@@ -156,8 +156,8 @@ int Run(const ServerOptions& options) {
   Accounts accounts(*storage, hasher);
   Wallet wallet(*storage);
   Inbox inbox(*storage);
-  const SmsPairing pairing{static_cast<std::int64_t>(options.sms_report_minutes * kSecondsPerMinute),
-                           kDefaultMaxOpenReports};
+  const SmsPairing pairing{static_cast<std::int64_t>(options.sms_report_minutes * kMillisecondsPerMinute),
+                           kDefaultMaxPackageReports};
   SmsPayments sms_payments(*storage, catalogue, pairing);
   std::unique_ptr<SmsSpool> spool;
   if (!options.sms_spool.empty()) {

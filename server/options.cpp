@@ -64,7 +64,7 @@ std::string Usage() {
          "  --version-policy none|recommended|required   what older clients are told (none)\n"
          "  --request-log FILE      append every request target to FILE\n"
          "  --password-cost interactive|minimum   Argon2id cost of password hashes (interactive)\n"
-         "  --sms-report-minutes M  how long an SMS report waits for its package SMS (10)\n"
+         "  --sms-report-minutes M  how long after a package SMS its report may come (10)\n"
          "  --workers N             request worker threads (0: four per core, at least 8)\n"
          "  --request-timeout S     seconds from a request's first byte to its answer (20)\n"
          "The first line on standard output is \"listening on ADDRESS:PORT\".\n";

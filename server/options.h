@@ -11,7 +11,7 @@
 namespace kestrova::server {
 
 inline constexpr int kDefaultPort = 8080;
-// An sms_sent report waits this long for its package SMS (and an SMS for its report).
+// A package SMS waits this long for its sms_sent report, which comes after it.
 inline constexpr double kDefaultSmsReportMinutes = 10;
 // From the first byte of a request to the last byte of its answer.
 inline constexpr int kDefaultRequestTimeoutSeconds = 20;

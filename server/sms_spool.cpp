@@ -1,15 +1,19 @@
 #include "sms_spool.h"
 
+#include <fcntl.h>
 #include <sodium.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <ctime>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
-#include <iterator>
 #include <vector>
+
+#include "platform/file_descriptor.h"
+#include "sms_file_key.h"
 
 namespace kestrova::server {
 namespace fs = std::filesystem;
@@ -55,31 +59,72 @@ std::vector<fs::path> Candidates(const fs::path& folder) {
   return files;
 }
 
-struct MessageFile {
-  std::string content;
-  std::string key;
+std::int64_t Milliseconds(std::chrono::system_clock::time_point time) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+}
+
+std::int64_t Nanoseconds(const timespec& time) {
+  constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
+  return static_cast<std::int64_t>(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
+}
+
+enum class ReadOutcome {
+  kRead,        // content, key and time are set
+  kGone,        // taken away meanwhile
+  kUnreadable,  // error says why
+  kTooLarge     // no message by its size
 };
 
-// The content and the stable key of a message file: its inode, modification
-// time and size, and a hash of its content. A move to another folder keeps
-// the key; a second message with the same text (and even the same name) in
-// a new file gets another. nullopt when the file cannot be read or is no
-// message by its size.
-std::optional<MessageFile> ReadMessageFile(const fs::path& file) {
-  struct stat info {};
-  if (::stat(file.c_str(), &info) != 0 || static_cast<std::uintmax_t>(info.st_size) > kMaxMessageFileSize) {
-    return std::nullopt;
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
+struct MessageFile {
+  ReadOutcome outcome = ReadOutcome::kRead;
+  int error = 0;
+  std::string content;
+  std::string content_sha256_hex;
+  std::int64_t modified_seconds = 0;
+  std::string key;
+  std::int64_t sent_ms = 0;
+};
+
+// The content of a message file with its key and own time (sms_file_key.h).
+MessageFile ReadMessageFile(const fs::path& file) {
   MessageFile message;
-  message.content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const auto failed = [&message] {
+    message.error = errno;
+    message.outcome = errno == ENOENT ? ReadOutcome::kGone : ReadOutcome::kUnreadable;
+    return message;
+  };
+  platform::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) return failed();
+  if (static_cast<std::uintmax_t>(info.st_size) > kMaxMessageFileSize) {
+    message.outcome = ReadOutcome::kTooLarge;
+    return message;
+  }
+  char block[4096];
+  for (;;) {
+    const ssize_t got = ::read(fd.Get(), block, sizeof block);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return failed();
+    }
+    message.content.append(block, static_cast<std::size_t>(got));
+    if (message.content.size() > kMaxMessageFileSize) {
+      message.outcome = ReadOutcome::kTooLarge;
+      return message;
+    }
+  }
   unsigned char digest[crypto_hash_sha256_BYTES];
   crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(message.content.data()), message.content.size());
   char hex[2 * crypto_hash_sha256_BYTES + 1];
   sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
-  message.key = std::to_string(info.st_ino) + "-" + std::to_string(info.st_mtim.tv_sec) + "." +
-                std::to_string(info.st_mtim.tv_nsec) + "-" + std::to_string(info.st_size) + "-" + hex;
+  const std::string name = file.filename().string();
+  message.content_sha256_hex = hex;
+  message.modified_seconds = info.st_mtim.tv_sec;
+  message.key = SmsFileKey(hex, name, message.modified_seconds);
+  constexpr std::int64_t kNanosecondsPerMillisecond = 1'000'000;
+  message.sent_ms = SmsSentTime(name, Nanoseconds(info.st_mtim) / kNanosecondsPerMillisecond,
+                                Milliseconds(std::chrono::system_clock::now()));
   return message;
 }
 
@@ -88,6 +133,17 @@ fs::path FreeName(const fs::path& folder, const fs::path& name) {
   std::error_code ec;
   for (int n = 1; fs::exists(target, ec); ++n) target = folder / (name.string() + "." + std::to_string(n));
   return target;
+}
+
+// The spool folder, normalised, with its siblings sent/ and failed/ made.
+fs::path MadeSpool(fs::path outgoing) {
+  outgoing = outgoing.lexically_normal();
+  if (outgoing.filename().empty()) outgoing = outgoing.parent_path();
+  std::error_code ec;
+  for (const fs::path& folder : {outgoing, outgoing.parent_path() / "sent", outgoing.parent_path() / "failed"}) {
+    fs::create_directories(folder, ec);
+  }
+  return outgoing;
 }
 
 }  // namespace
@@ -121,16 +177,12 @@ std::optional<SpoolMessage> ParseSpoolMessage(std::string_view content) {
   return std::nullopt;
 }
 
-SmsSpool::SmsSpool(fs::path outgoing, SmsPayments& payments) : payments_(payments) {
-  outgoing_ = outgoing.lexically_normal();
-  if (outgoing_.filename().empty()) outgoing_ = outgoing_.parent_path();
-  sent_ = outgoing_.parent_path() / "sent";
-  failed_ = outgoing_.parent_path() / "failed";
-  std::error_code ec;
-  fs::create_directories(outgoing_, ec);
-  fs::create_directories(sent_, ec);
-  fs::create_directories(failed_, ec);
-}
+SmsSpool::SmsSpool(fs::path outgoing, SmsPayments& payments)
+    : outgoing_(MadeSpool(std::move(outgoing))),
+      sent_(outgoing_.parent_path() / "sent"),
+      failed_(outgoing_.parent_path() / "failed"),
+      payments_(payments),
+      watch_(outgoing_) {}
 
 SmsSpool::~SmsSpool() {
   {
@@ -145,8 +197,14 @@ int SmsSpool::Recover() {
   std::lock_guard lock(scan_mutex_);
   int returned = 0;
   for (const auto& file : Candidates(sent_)) {
-    const auto message = ReadMessageFile(file);
-    if (!message || payments_.Known(message->key, file.filename().string())) continue;
+    const MessageFile message = ReadMessageFile(file);
+    if (message.outcome != ReadOutcome::kRead) continue;
+    const std::string name = file.filename().string();
+    std::vector<std::string> keys;
+    for (const std::string_view former : FormerNames(name)) {
+      keys.push_back(SmsFileKey(message.content_sha256_hex, former, message.modified_seconds));
+    }
+    if (payments_.Known(keys, name)) continue;
     std::cerr << "kestrova-server: SMS " << file.filename() << " was never paid, back to the spool\n";
     std::error_code ec;
     fs::rename(file, FreeName(outgoing_, file.filename()), ec);
@@ -157,29 +215,69 @@ int SmsSpool::Recover() {
 
 int SmsSpool::Scan() {
   std::lock_guard lock(scan_mutex_);
-  const std::vector<fs::path> files = Candidates(outgoing_);
-  for (const auto& file : files) Handle(file);
-  return static_cast<int>(files.size());
+  watch_.Drain();
+  std::map<std::string, Sighting> seen;
+  std::set<std::string> still_unreadable;
+  int handled = 0;
+  for (const auto& file : Candidates(outgoing_)) {
+    const std::string name = file.filename().string();
+    if (!Complete(file, seen)) continue;
+    if (Handle(file)) {
+      ++handled;
+    } else if (unreadable_.contains(name)) {
+      still_unreadable.insert(name);
+    }
+  }
+  sightings_ = std::move(seen);
+  unreadable_ = std::move(still_unreadable);
+  return handled;
 }
 
-void SmsSpool::Handle(const fs::path& file) {
-  const auto read = ReadMessageFile(file);
-  std::optional<SpoolMessage> message;
-  if (read) {
-    message = ParseSpoolMessage(read->content);
-  } else {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return;  // taken away meanwhile
+bool SmsSpool::Complete(const fs::path& file, std::map<std::string, Sighting>& seen) {
+  const std::string name = file.filename().string();
+  if (watch_.ArrivedWhole(name)) return true;
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) return false;
+  const auto now = std::chrono::system_clock::now();
+  const auto modified = std::chrono::system_clock::time_point(
+      std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::nanoseconds(Nanoseconds(info.st_mtim))));
+  if (now - modified >= kSettleTime) return true;
+  // Recently changed, or changed "in the future" by a clock set back or a
+  // copy from another machine: complete once it stays as it is.
+  const auto steady_now = std::chrono::steady_clock::now();
+  Sighting sighting{Nanoseconds(info.st_mtim), static_cast<std::uintmax_t>(info.st_size), steady_now};
+  if (const auto last = sightings_.find(name);
+      last != sightings_.end() && last->second.modified_ns == sighting.modified_ns && last->second.size == sighting.size) {
+    sighting.since = last->second.since;
   }
+  seen[name] = sighting;
+  return steady_now - sighting.since >= kSettleTime;
+}
+
+bool SmsSpool::Handle(const fs::path& file) {
+  const MessageFile read = ReadMessageFile(file);
+  if (read.outcome == ReadOutcome::kGone) return false;
+  if (read.outcome == ReadOutcome::kUnreadable) {
+    // Left in place (a mode or disk problem an operator can mend) and tried
+    // again at every scan; said once, not at every scan.
+    if (unreadable_.insert(file.filename().string()).second) {
+      std::cerr << "kestrova-server: cannot read SMS " << file.filename() << ": " << std::strerror(read.error)
+                << "; left in the spool and tried again\n";
+    }
+    return false;
+  }
+  std::optional<SpoolMessage> message;
+  if (read.outcome == ReadOutcome::kRead) message = ParseSpoolMessage(read.content);
   SmsOutcome outcome = SmsOutcome::kNotUnderstood;
   if (message) {
     try {
-      outcome = payments_.Received(message->to, message->text, read->key, file.filename().string(),
-                                   std::time(nullptr), [this] { Reached(SpoolStep::kBeforeCommit); });
+      outcome = payments_.Received(message->to, message->text, read.key, file.filename().string(), read.sent_ms,
+                                   Milliseconds(std::chrono::system_clock::now()),
+                                   [this] { Reached(SpoolStep::kBeforeCommit); });
     } catch (const std::exception& e) {
       // The database failed: the file stays in the spool and a later scan pays it.
       std::cerr << "kestrova-server: SMS " << file.filename() << " not handled: " << e.what() << "\n";
-      return;
+      return false;
     }
   }
   Reached(SpoolStep::kCommitted);
@@ -190,6 +288,7 @@ void SmsSpool::Handle(const fs::path& file) {
     Move(file, sent_);
   }
   Reached(SpoolStep::kMoved);
+  return true;
 }
 
 void SmsSpool::Move(const fs::path& file, const fs::path& folder) {

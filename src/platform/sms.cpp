@@ -1,6 +1,7 @@
 #include "platform/sms.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,8 +61,13 @@ void SyncDirectory(const fs::path& folder) {
 }
 
 // Moves the finished file to its final name without replacing a message
-// that is already waiting there.
+// that is already waiting there. A rename is what the gateway watches for:
+// a file renamed into the spool is whole, and is read at once.
 bool PlaceFile(const fs::path& temp, const fs::path& target) {
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without that rename: a hard link, which the gateway reads
+  // once the file has stopped changing for a moment.
   if (::link(temp.c_str(), target.c_str()) == 0) {
     ::unlink(temp.c_str());
     return true;
@@ -120,7 +126,7 @@ std::optional<fs::path> SendSmsMessage(const fs::path& spool, std::wstring_view 
   if (!PlaceFile(temp, target)) return std::nullopt;
   removeTemp.Keep();
   SyncDirectory(spool);
-  if (!fs::is_regular_file(target, ec)) return std::nullopt;
+  // Placed means accepted: the gateway may have taken the file already.
   return target;
 }
 

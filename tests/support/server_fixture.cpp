@@ -74,14 +74,16 @@ int WaitForExit(pid_t pid, std::chrono::steady_clock::duration timeout) {
 
 }  // namespace
 
-ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>& options) {
-  std::vector<std::string> args = {ServerPath(),
-                                   "--port", "0",
-                                   "--data", std::string(KESTROVA_SOURCE_DATA_DIR) + "/server",
-                                   "--db", (dir / "server.db").string(),
-                                   "--sms-spool", (dir / "sms" / "outgoing").string(),
-                                   // Argon2id at its cheapest: tests create many accounts.
-                                   "--password-cost", "minimum"};
+ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>& options,
+                             const std::vector<std::string>& launcher) {
+  std::vector<std::string> args = launcher;
+  args.insert(args.end(), {ServerPath(),
+                           "--port", "0",
+                           "--data", std::string(KESTROVA_SOURCE_DATA_DIR) + "/server",
+                           "--db", (dir / "server.db").string(),
+                           "--sms-spool", (dir / "sms" / "outgoing").string(),
+                           // Argon2id at its cheapest: tests create many accounts.
+                           "--password-cost", "minimum"});
   args.insert(args.end(), options.begin(), options.end());
   int out = -1;
   pid_ = Spawn(args, (dir / "server.err").string(), &out);

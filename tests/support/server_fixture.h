@@ -21,8 +21,10 @@ namespace kestrova::test {
 class ServerProcess {
  public:
   // Starts the server with the test folder's database and spool and the
-  // given further options; Port() is 0 when it did not come up.
-  ServerProcess(const TempDir& dir, const std::vector<std::string>& options = {});
+  // given further options; Port() is 0 when it did not come up. A launcher
+  // (a program and its arguments, e.g. setpriv) runs the server in its stead.
+  ServerProcess(const TempDir& dir, const std::vector<std::string>& options = {},
+                const std::vector<std::string>& launcher = {});
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
