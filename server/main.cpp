@@ -170,8 +170,7 @@ int Run(const ServerOptions& options) {
   ServerContext context{catalogue, programme, logos, accounts, wallet, inbox, sms_payments, spool.get(),
                         options.version_policy};
 
-  HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive});
-  http.set_payload_max_length(kMaxRequestBody);
+  HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive, kMaxRequestBody});
   // Answers go out at once instead of waiting for the client's acknowledgement.
   http.set_tcp_nodelay(true);
   // The library would also set SO_REUSEPORT, which lets a second server bind

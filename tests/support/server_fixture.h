@@ -28,6 +28,7 @@ class ServerProcess {
   ServerProcess& operator=(const ServerProcess&) = delete;
 
   int Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
   // SIGTERM, then the exit status (-1 when it had to be killed).
   int Stop();
 
