@@ -1,6 +1,6 @@
 // Raw bytes as a client connection would send them, answered by the server's
 // own routes: the front end's framing of whole requests, cpp-httplib's
-// request parsing, the request log, logos and preview
+// request parsing, the request log and its read-out, logos and preview
 // pictures, "/blank.php" and every API script down to the database. The
 // input is one connection; pipelined requests are framed and answered one
 // after another, as the front end does. "@UID@" and "@KEY@" in the input become a live session of an
@@ -90,7 +90,8 @@ struct World {
     scripts = std::make_unique<ApiScripts>(*context, "http://127.0.0.1:8080");
     http.set_payload_max_length(kMaxRequestBody);
     InstallRequestRecording(http, log);
-    InstallServiceRoutes(http, *load.catalogue, logos, log);
+    InstallServiceRoutes(http, *load.catalogue, logos);
+    InstallRequestLogReadOut(http, log);
     scripts->Install(http);
 
     const std::time_t now = std::time(nullptr);

@@ -180,7 +180,8 @@ int Run(const ServerOptions& options) {
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
   InstallRequestRecording(http, request_log);
-  InstallServiceRoutes(http, catalogue, logos, request_log);
+  InstallServiceRoutes(http, catalogue, logos);
+  if (options.request_log_endpoint) InstallRequestLogReadOut(http, request_log);
   StreamControl stream(context, http);
   stream.Install(http);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)

@@ -74,7 +74,7 @@ int WaitForExit(pid_t pid, std::chrono::steady_clock::duration timeout) {
 
 }  // namespace
 
-ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>& options) {
+ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>& options, bool log_read_out) {
   std::vector<std::string> args = {ServerPath(),
                                    "--port", "0",
                                    "--data", std::string(KESTROVA_SOURCE_DATA_DIR) + "/server",
@@ -82,6 +82,8 @@ ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>&
                                    "--sms-spool", (dir / "sms" / "outgoing").string(),
                                    // Argon2id at its cheapest: tests create many accounts.
                                    "--password-cost", "minimum"};
+  // Tests compare the request lines the server saw.
+  if (log_read_out) args.insert(args.end(), {"--request-log-endpoint", "on"});
   args.insert(args.end(), options.begin(), options.end());
   int out = -1;
   pid_ = Spawn(args, (dir / "server.err").string(), &out);

@@ -20,9 +20,10 @@ namespace kestrova::test {
 
 class ServerProcess {
  public:
-  // Starts the server with the test folder's database and spool and the
-  // given further options; Port() is 0 when it did not come up.
-  ServerProcess(const TempDir& dir, const std::vector<std::string>& options = {});
+  // Starts the server with the test folder's database and spool, the
+  // request log's read-out on unless told otherwise (it is off by default),
+  // and the given further options; Port() is 0 when it did not come up.
+  ServerProcess(const TempDir& dir, const std::vector<std::string>& options = {}, bool log_read_out = true);
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
