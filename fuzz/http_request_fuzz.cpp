@@ -148,6 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   std::string_view rest(input);
   for (int i = 0; i < kMaxRequestsPerInput && !rest.empty(); ++i) {
     // The front end hands the parser one whole request at a time.
+    rest.remove_prefix(LeadingEmptyLines(rest));
+    if (rest.empty()) break;
     const RequestFrame frame = ExamineRequest(rest, limits);
     if (frame.kind != RequestFrame::Kind::kWhole) break;
     if (frame.size == 0 || frame.size > rest.size()) std::abort();

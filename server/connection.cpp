@@ -79,7 +79,8 @@ bool Connection::ReadAvailable(std::size_t limit) {
   return true;
 }
 
-RequestFrame Connection::Examine(const RequestLimits& limits) const {
+RequestFrame Connection::Examine(const RequestLimits& limits) {
+  if (request_left_ == 0) unread_start_ += LeadingEmptyLines(std::string_view(unread_).substr(unread_start_));
   return ExamineRequest(std::string_view(unread_).substr(unread_start_), limits);
 }
 

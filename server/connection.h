@@ -32,8 +32,9 @@ class Connection {
   // at least limit bytes. False on end of stream or an error.
   bool ReadAvailable(std::size_t limit);
   std::size_t UnreadSize() const { return unread_.size() - unread_start_; }
-  // Where the first request in the unread text ends.
-  RequestFrame Examine(const RequestLimits& limits) const;
+  // Where the first request in the unread text ends, after dropping the
+  // empty lines before it.
+  RequestFrame Examine(const RequestLimits& limits);
 
   // The first size unread bytes are the current request: only they are
   // handed out by TakeRequest, which gives 0 once they are used up.

@@ -135,9 +135,9 @@ void ConnectionPoller::OnReadable(int socket, Clock::time_point now) {
 }
 
 ConnectionPoller::Next ConnectionPoller::Examine(Connection& connection, Clock::time_point now) {
-  if (connection.UnreadSize() == 0) return Next::kWait;
-  if (!connection.InRequest()) connection.StartRequest(now, limits_.request_timeout);
   const RequestFrame frame = connection.Examine(limits_.request);
+  if (connection.UnreadSize() == 0) return Next::kWait;  // nothing, or only empty lines
+  if (!connection.InRequest()) connection.StartRequest(now, limits_.request_timeout);
   switch (frame.kind) {
     case RequestFrame::Kind::kWhole:
       connection.FrameRequest(frame.size);

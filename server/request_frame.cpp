@@ -74,6 +74,11 @@ struct Framing {
 
 }  // namespace
 
+std::size_t LeadingEmptyLines(std::string_view bytes) {
+  const std::size_t first = bytes.find_first_not_of("\r\n");
+  return first == std::string_view::npos ? bytes.size() : first;
+}
+
 RequestFrame ExamineRequest(std::string_view bytes, const RequestLimits& limits) {
   Framing framing;
   std::size_t at = 0;

@@ -35,7 +35,12 @@ struct RequestFrame {
   bool awaits_continue = false;
 };
 
-// The first request in bytes. A line ends with "\n" (with or without "\r").
+// How many bytes at the start are empty lines ("\r" and "\n"): a server
+// ignores them before a request line, since some clients end a body with an
+// extra line end.
+std::size_t LeadingEmptyLines(std::string_view bytes);
+
+// The first request in bytes (which do not start with an empty line). A line ends with "\n" (with or without "\r").
 // Refused: a request line longer than max_line (414); a header line longer
 // than max_line, more than max_header_lines header lines or a head longer
 // than max_head_bytes (431); a Content-Length that is no number or that
