@@ -124,17 +124,16 @@ void RequestLog::Record(std::string_view target) {
   std::string masked = Masked(target);
   masked.resize(std::min(masked.size(), kTargetLimit));
   std::lock_guard lock(mutex_);
+  if (file_) {
+    std::fwrite(masked.data(), 1, masked.size(), file_.get());
+    std::fputc('\n', file_.get());
+    std::fflush(file_.get());
+  }
   bytes_ += masked.size();
   targets_.push_back(std::move(masked));
-  const std::string& kept = targets_.back();
   while (!targets_.empty() && (targets_.size() > kMemoryLimit || bytes_ > kMemoryBytes)) {
     bytes_ -= targets_.front().size();
     targets_.pop_front();
-  }
-  if (file_) {
-    std::fwrite(kept.data(), 1, kept.size(), file_.get());
-    std::fputc('\n', file_.get());
-    std::fflush(file_.get());
   }
 }
 
