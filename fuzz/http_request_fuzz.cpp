@@ -1,8 +1,9 @@
 // Raw bytes as a client connection would send them, answered by the server's
-// own routes: cpp-httplib's request parsing, the request log, logos and
-// preview pictures, "/blank.php" and every API script down to the database.
-// The input is one connection; pipelined requests are answered one after
-// another. "@UID@" and "@KEY@" in the input become a live session of an
+// own routes: the front end's framing of whole requests, cpp-httplib's
+// request parsing, the request log and its read-out, logos and preview
+// pictures, "/blank.php" and every API script down to the database. The
+// input is one connection; pipelined requests are framed and answered one
+// after another, as the front end does. "@UID@" and "@KEY@" in the input become a live session of an
 // account made at start, so the seeds reach the scripts behind the session
 // check. The stream control is left out: its set-up waits for the clock.
 //
@@ -23,6 +24,8 @@
 
 #include "api_scripts.h"
 #include "catalogue_loader.h"
+#include "http_server.h"
+#include "request_frame.h"
 #include "request_log.h"
 #include "server_context.h"
 #include "service_routes.h"
@@ -61,7 +64,6 @@ class InputStream final : public httplib::Stream {
   }
   socket_t socket() const override { return INVALID_SOCKET; }
 
-  bool Exhausted() const { return input_.empty(); }
   const std::string& Written() const { return written_; }
 
  private:
@@ -88,7 +90,8 @@ struct World {
     scripts = std::make_unique<ApiScripts>(*context, "http://127.0.0.1:8080");
     http.set_payload_max_length(kMaxRequestBody);
     InstallRequestRecording(http, log);
-    InstallServiceRoutes(http, *load.catalogue, logos, log);
+    InstallServiceRoutes(http, *load.catalogue, logos);
+    InstallRequestLogReadOut(http, log);
     scripts->Install(http);
 
     const std::time_t now = std::time(nullptr);
@@ -140,12 +143,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   ReplaceAll(input, "@UID@", world.user_id);
   ReplaceAll(input, "@KEY@", world.key);
 
-  InputStream stream(input);
-  for (int i = 0; i < kMaxRequestsPerInput && !stream.Exhausted(); ++i) {
+  static const RequestLimits limits = FrontEndRequestLimits(kMaxRequestBody);
+  std::string written;
+  std::string_view rest(input);
+  for (int i = 0; i < kMaxRequestsPerInput && !rest.empty(); ++i) {
+    // The front end hands the parser one whole request at a time.
+    rest.remove_prefix(LeadingEmptyLines(rest));
+    if (rest.empty()) break;
+    const RequestFrame frame = ExamineRequest(rest, limits);
+    if (frame.kind != RequestFrame::Kind::kWhole) break;
+    if (frame.size == 0 || frame.size > rest.size()) std::abort();
+    InputStream stream(rest.substr(0, frame.size));
+    rest.remove_prefix(frame.size);
     bool closed = false;
-    if (!world.http.process_request(stream, false, closed, nullptr) || closed) break;
+    const bool processed = world.http.process_request(stream, false, closed, nullptr);
+    written += stream.Written();
+    if (!processed || closed) break;
   }
-  const std::string& written = stream.Written();
   // For writing seeds: KESTROVA_FUZZ_SHOW=1 prints the answers.
   static const bool show = std::getenv("KESTROVA_FUZZ_SHOW") != nullptr;
   if (show) std::fwrite(written.data(), 1, written.size(), stderr);

@@ -17,10 +17,10 @@ namespace kestrova::server {
 namespace {
 
 constexpr std::size_t kReadChunk = 16 * 1024;
+// A connection's buffer keeps at most this much room between requests.
+constexpr std::size_t kKeptBufferBytes = 16 * 1024;
 // Writes are gathered up to this size before they go out.
 constexpr std::size_t kGatherBytes = 16 * 1024;
-constexpr std::string_view kHeadEnd = "\r\n\r\n";
-constexpr std::string_view kBareHeadEnd = "\n\n";
 
 // Waits until the socket is ready for events or the deadline passes.
 bool WaitUntil(int socket, short events, Clock::time_point deadline) {
@@ -61,6 +61,8 @@ Connection::~Connection() {
 }
 
 bool Connection::ReadAvailable(std::size_t limit) {
+  // What was used goes first, so that the buffer holds only unread bytes.
+  if (unread_start_ > 0) Consume(0);
   std::array<char, kReadChunk> chunk{};
   while (UnreadSize() < limit) {
     const ssize_t got = ::recv(socket_, chunk.data(), chunk.size(), MSG_DONTWAIT);
@@ -77,42 +79,46 @@ bool Connection::ReadAvailable(std::size_t limit) {
   return true;
 }
 
-bool Connection::HasRequestHead() const {
-  const std::string_view unread = std::string_view(unread_).substr(unread_start_);
-  return unread.find(kHeadEnd) != std::string_view::npos || unread.find(kBareHeadEnd) != std::string_view::npos;
+RequestFrame Connection::Examine(const RequestLimits& limits) {
+  if (request_left_ == 0) unread_start_ += LeadingEmptyLines(std::string_view(unread_).substr(unread_start_));
+  return ExamineRequest(std::string_view(unread_).substr(unread_start_), limits);
 }
 
-std::size_t Connection::TakeUnread(char* out, std::size_t size) {
-  const std::size_t n = std::min(size, UnreadSize());
+std::size_t Connection::TakeRequest(char* out, std::size_t size) {
+  const std::size_t n = std::min(size, request_left_);
   std::memcpy(out, unread_.data() + unread_start_, n);
+  request_left_ -= n;
   unread_start_ += n;
-  if (unread_start_ == unread_.size()) {
-    unread_.clear();
-    unread_start_ = 0;
-  }
   return n;
 }
 
-long Connection::ReadMore(Clock::time_point deadline) {
-  std::array<char, kReadChunk> chunk{};
-  for (;;) {
-    const ssize_t got = ::recv(socket_, chunk.data(), chunk.size(), MSG_DONTWAIT);
-    if (got > 0) {
-      unread_.append(chunk.data(), static_cast<std::size_t>(got));
-      return static_cast<long>(got);
-    }
-    if (got == 0) return 0;
-    if (errno == EINTR) continue;
-    if ((errno != EAGAIN && errno != EWOULDBLOCK) || !WaitUntil(socket_, POLLIN, deadline)) return -1;
+void Connection::Consume(std::size_t n) {
+  unread_start_ += std::min(n, UnreadSize());
+  const std::string_view rest = std::string_view(unread_).substr(unread_start_);
+  if (unread_.capacity() > kKeptBufferBytes) {
+    // After a large request an idle connection keeps no large buffer.
+    unread_ = std::string(rest);
+  } else {
+    unread_.erase(0, unread_start_);
   }
+  unread_start_ = 0;
+}
+
+bool Connection::SendNow(std::string_view bytes) {
+  const ssize_t sent = ::send(socket_, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+  return sent == static_cast<ssize_t>(bytes.size());
 }
 
 void Connection::StartRequest(Clock::time_point now, Clock::duration timeout) {
   in_request_ = true;
+  continue_sent_ = false;
   deadline_ = now + timeout;
 }
 
 void Connection::FinishRequest(Clock::time_point now) {
+  // A body the parser did not read (a GET's) is no next request.
+  Consume(request_left_);
+  request_left_ = 0;
   in_request_ = false;
   idle_since_ = now;
   ++requests_served_;
@@ -137,18 +143,12 @@ void Connection::Addresses(std::string& remote_ip, int& remote_port, std::string
   local_port = local_port_;
 }
 
-bool DeadlineStream::is_readable() const {
-  return connection_.UnreadSize() > 0 || WaitUntil(connection_.Socket(), POLLIN, deadline_);
-}
+bool DeadlineStream::is_readable() const { return connection_.RequestLeft() > 0; }
 
 bool DeadlineStream::is_writable() const { return WaitUntil(connection_.Socket(), POLLOUT, deadline_); }
 
 ssize_t DeadlineStream::read(char* ptr, size_t size) {
-  if (connection_.UnreadSize() == 0) {
-    const long got = connection_.ReadMore(deadline_);
-    if (got <= 0) return got;
-  }
-  return static_cast<ssize_t>(connection_.TakeUnread(ptr, size));
+  return static_cast<ssize_t>(connection_.TakeRequest(ptr, size));
 }
 
 ssize_t DeadlineStream::write(const char* ptr, size_t size) {

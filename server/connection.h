@@ -1,14 +1,18 @@
 // One client connection of the HTTP front end: its socket, the bytes read
 // but not yet used, and the times that bound it. It moves between the
-// poller (idle, or a request arriving) and a worker (a request being
+// poller (idle, or a request arriving) and a worker (a whole request being
 // answered); whoever holds it owns it, and dropping it closes the socket.
 #pragma once
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "request_frame.h"
 
 namespace kestrova::server {
 
@@ -24,24 +28,34 @@ class Connection {
 
   int Socket() const { return socket_; }
 
-  // Reads what the socket has without waiting. False on end of stream or an
-  // error; the bytes go to the unread text.
+  // Reads what the socket has without waiting, until the unread text holds
+  // at least limit bytes. False on end of stream or an error.
   bool ReadAvailable(std::size_t limit);
-  // The unread text holds a whole request head (line and headers).
-  bool HasRequestHead() const;
   std::size_t UnreadSize() const { return unread_.size() - unread_start_; }
-  // Takes up to size unread bytes; returns how many.
-  std::size_t TakeUnread(char* out, std::size_t size);
-  // Appends what recv gives, waiting at most until deadline. -1 on time-out
-  // or error, 0 at the end of the stream.
-  long ReadMore(Clock::time_point deadline);
+  // Where the first request in the unread text ends, after dropping the
+  // empty lines before it.
+  RequestFrame Examine(const RequestLimits& limits);
+
+  // The first size unread bytes are the current request: only they are
+  // handed out by TakeRequest, which gives 0 once they are used up.
+  void FrameRequest(std::size_t size) { request_left_ = std::min(size, UnreadSize()); }
+  std::size_t RequestLeft() const { return request_left_; }
+  std::size_t TakeRequest(char* out, std::size_t size);
+
+  // Sends bytes without waiting (an interim or a refusal answer); false
+  // when they did not all go out.
+  bool SendNow(std::string_view bytes);
+  // Whether the current request's client was told "100 Continue".
+  bool ContinueSent() const { return continue_sent_; }
+  void MarkContinueSent() { continue_sent_ = true; }
 
   // A request began: its first byte came at now, so it must be answered by
   // now + timeout.
   void StartRequest(Clock::time_point now, Clock::duration timeout);
   bool InRequest() const { return in_request_; }
   Clock::time_point Deadline() const { return deadline_; }
-  // The answer went out; the connection waits for its next request.
+  // The answer went out; what the parser left of the request is dropped,
+  // and the connection waits for its next request.
   void FinishRequest(Clock::time_point now);
   Clock::time_point IdleSince() const { return idle_since_; }
   int RequestsServed() const { return requests_served_; }
@@ -50,22 +64,29 @@ class Connection {
   void Addresses(std::string& remote_ip, int& remote_port, std::string& local_ip, int& local_port);
 
  private:
+  // Drops the first n unread bytes; a large buffer is given back.
+  void Consume(std::size_t n);
+
   int socket_;
   bool addresses_known_ = false;
   std::string remote_ip_, local_ip_;
   int remote_port_ = 0, local_port_ = 0;
   std::string unread_;
   std::size_t unread_start_ = 0;
+  std::size_t request_left_ = 0;
   bool in_request_ = false;
+  bool continue_sent_ = false;
   Clock::time_point deadline_{};
   Clock::time_point idle_since_;
   int requests_served_ = 0;
 };
 
 // The connection as cpp-httplib reads and writes it while a worker answers
-// one request: every read and write waits at most until the request's
-// deadline, however slowly the bytes come. Small writes (an answer's head,
-// then its body) are gathered and go out together at Flush.
+// one request: reads hand out the request's bytes, already read whole, and
+// then the end of the stream, so the parser never waits on the socket nor
+// reads into the next request; every write waits at most until the
+// request's deadline. Small writes (an answer's head, then its body) are
+// gathered and go out together at Flush.
 class DeadlineStream final : public httplib::Stream {
  public:
   DeadlineStream(Connection& connection, Clock::time_point deadline)

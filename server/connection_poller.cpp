@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace kestrova::server {
@@ -17,8 +18,22 @@ namespace {
 constexpr int kMaxEvents = 128;
 constexpr int kTickMs = 100;
 constexpr auto kSweepPeriod = std::chrono::milliseconds(kTickMs);
-constexpr std::string_view kRequestTimeout =
-    "HTTP/1.1 408 Request Timeout\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+constexpr int kRequestTimeout = 408;
+constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+
+// The whole answer to a request the poller ends: a status and no body.
+std::string Refusal(int status) {
+  const char* reason = "Bad Request";
+  switch (status) {
+    case kRequestTimeout: reason = "Request Timeout"; break;
+    case 411: reason = "Length Required"; break;
+    case 413: reason = "Payload Too Large"; break;
+    case 414: reason = "URI Too Long"; break;
+    case 431: reason = "Request Header Fields Too Large"; break;
+    default: break;
+  }
+  return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+}
 
 }  // namespace
 
@@ -94,11 +109,9 @@ void ConnectionPoller::Run() {
 void ConnectionPoller::Adopt(std::unique_ptr<Connection> connection, Clock::time_point now) {
   const int socket = connection->Socket();
   // Bytes of the next request may have come with the last one.
-  if (connection->UnreadSize() > 0 && !connection->InRequest()) connection->StartRequest(now, limits_.request_timeout);
-  if (connection->HasRequestHead()) {
-    ready_(std::move(connection));
-    return;
-  }
+  const Next next = Examine(*connection, now);
+  if (next == Next::kHandOver) return ready_(std::move(connection));
+  if (next == Next::kClose) return;  // dropped: closed
   epoll_event event{};
   event.events = EPOLLIN | EPOLLRDHUP;
   event.data.fd = socket;
@@ -110,24 +123,46 @@ void ConnectionPoller::OnReadable(int socket, Clock::time_point now) {
   const auto it = held_.find(socket);
   if (it == held_.end()) return;
   Connection& connection = *it->second;
-  const bool open = connection.ReadAvailable(limits_.max_head_bytes);
-  if (connection.UnreadSize() > 0 && !connection.InRequest()) connection.StartRequest(now, limits_.request_timeout);
-  if (connection.HasRequestHead() || connection.UnreadSize() >= limits_.max_head_bytes) {
-    HandOver(socket);
-    return;
-  }
-  if (!open) {
-    ::epoll_ctl(epoll_, EPOLL_CTL_DEL, socket, nullptr);
-    held_.erase(it);
+  const bool open = connection.ReadAvailable(limits_.request.MaxRequestBytes());
+  const Next next = Examine(connection, now);
+  if (next == Next::kHandOver) {
+    std::unique_ptr<Connection> whole = std::move(it->second);
+    Release(socket);
+    ready_(std::move(whole));
+  } else if (next == Next::kClose || !open) {
+    Release(socket);
   }
 }
 
-void ConnectionPoller::HandOver(int socket) {
-  const auto it = held_.find(socket);
+ConnectionPoller::Next ConnectionPoller::Examine(Connection& connection, Clock::time_point now) {
+  const RequestFrame frame = connection.Examine(limits_.request);
+  if (connection.UnreadSize() == 0) return Next::kWait;  // nothing, or only empty lines
+  if (!connection.InRequest()) connection.StartRequest(now, limits_.request_timeout);
+  switch (frame.kind) {
+    case RequestFrame::Kind::kWhole:
+      connection.FrameRequest(frame.size);
+      return Next::kHandOver;
+    case RequestFrame::Kind::kRefused:
+      // Best effort: the connection closes whatever the client does.
+      connection.SendNow(Refusal(frame.status));
+      return Next::kClose;
+    case RequestFrame::Kind::kPartial:
+      break;
+  }
+  if (now >= connection.Deadline()) {
+    connection.SendNow(Refusal(kRequestTimeout));
+    return Next::kClose;
+  }
+  if (frame.awaits_continue && !connection.ContinueSent()) {
+    connection.MarkContinueSent();
+    if (!connection.SendNow(kContinue)) return Next::kClose;
+  }
+  return Next::kWait;
+}
+
+void ConnectionPoller::Release(int socket) {
   ::epoll_ctl(epoll_, EPOLL_CTL_DEL, socket, nullptr);
-  std::unique_ptr<Connection> connection = std::move(it->second);
-  held_.erase(it);
-  ready_(std::move(connection));
+  held_.erase(socket);
 }
 
 void ConnectionPoller::Sweep(Clock::time_point now) {
@@ -140,11 +175,8 @@ void ConnectionPoller::Sweep(Clock::time_point now) {
       ++it;
       continue;
     }
-    if (late) {
-      // Best effort: a client that sends this slowly may not read either.
-      [[maybe_unused]] const ssize_t sent =
-          ::send(connection.Socket(), kRequestTimeout.data(), kRequestTimeout.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-    }
+    // Best effort: a client that sends this slowly may not read either.
+    if (late) it->second->SendNow(Refusal(kRequestTimeout));
     ::epoll_ctl(epoll_, EPOLL_CTL_DEL, connection.Socket(), nullptr);
     it = held_.erase(it);
   }

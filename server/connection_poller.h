@@ -1,9 +1,13 @@
 // Holds the connections that are not being answered: idle kept-alive ones
 // and those whose request is still arriving. One thread waits on all of
-// them with epoll; a connection goes to the workers only once its request
-// head is complete, so slow or silent clients hold no worker. A request
-// that is not complete by its deadline gets "408 Request Timeout"; a
-// connection idle for longer than the keep-alive time is closed.
+// them with epoll; a connection goes to the workers only once its request,
+// head and body, is whole, so slow or silent clients hold no worker and a
+// worker never waits on a socket. A request that is not whole by its
+// deadline gets "408 Request Timeout" (checked on every read and every
+// tick); one that cannot become whole within the limits (an endless head,
+// too many header lines, too large a body) is refused at once. Either way
+// the connection is closed. A connection idle for longer than the
+// keep-alive time is closed.
 #pragma once
 
 #include <chrono>
@@ -25,10 +29,11 @@ class ConnectionPoller {
   struct Limits {
     Clock::duration request_timeout;
     Clock::duration keep_alive;
-    std::size_t max_head_bytes;  // a head this long goes to a worker anyway, which refuses it
+    RequestLimits request;
   };
 
-  // ready receives each connection whose request head is complete.
+  // ready receives each connection whose request is whole and framed
+  // (Connection::FrameRequest).
   ConnectionPoller(Limits limits, Ready ready);
   ~ConnectionPoller();
   ConnectionPoller(const ConnectionPoller&) = delete;
@@ -44,8 +49,12 @@ class ConnectionPoller {
   void Run();  // the poller thread
   void Adopt(std::unique_ptr<Connection> connection, Clock::time_point now);
   void OnReadable(int socket, Clock::time_point now);
+  // What becomes of a connection with new bytes: its whole request goes to
+  // the workers, it waits for more, or it is closed (refused, or late).
+  enum class Next { kHandOver, kWait, kClose };
+  Next Examine(Connection& connection, Clock::time_point now);
   void Sweep(Clock::time_point now);
-  void HandOver(int socket);
+  void Release(int socket);
 
   Limits limits_;
   Ready ready_;

@@ -11,8 +11,11 @@ namespace {
 
 constexpr int kWorkersPerCore = 4;
 constexpr int kMinWorkers = 8;
-// cpp-httplib's own limits of a request line and of each header line.
-constexpr std::size_t kMaxHeadBytes = 8192 + 8192;
+// cpp-httplib's own limit of a request line and of each header line; a
+// whole head may hold four such lines' worth, in at most 100 lines.
+constexpr std::size_t kMaxLine = 8192;
+constexpr std::size_t kMaxHeadBytes = 4 * kMaxLine;
+constexpr std::size_t kMaxHeaderLines = 100;
 // Stated in the Keep-Alive header; a client may send this many requests on
 // one connection.
 constexpr std::size_t kMaxRequestsPerConnection = 100000;
@@ -20,6 +23,10 @@ constexpr std::size_t kMaxRequestsPerConnection = 100000;
 constexpr int kLingerMs = 2;
 
 }  // namespace
+
+RequestLimits FrontEndRequestLimits(std::size_t max_body_bytes) {
+  return {kMaxLine, kMaxHeadBytes, kMaxHeaderLines, max_body_bytes};
+}
 
 int DefaultWorkerCount() {
   const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
@@ -41,8 +48,10 @@ class HttpServer::InlineTaskQueue final : public httplib::TaskQueue {
 
 HttpServer::HttpServer(HttpLimits limits)
     : limits_(limits),
-      poller_({limits.request_timeout, limits.keep_alive, kMaxHeadBytes},
+      request_limits_(FrontEndRequestLimits(limits.max_body_bytes)),
+      poller_({limits.request_timeout, limits.keep_alive, request_limits_},
               [this](std::unique_ptr<Connection> connection) { Submit(std::move(connection)); }) {
+  set_payload_max_length(limits.max_body_bytes);
   set_keep_alive_max_count(kMaxRequestsPerConnection);
   set_keep_alive_timeout(static_cast<time_t>(limits.keep_alive.count()));
   new_task_queue = [this] { return std::make_unique<InlineTaskQueue>(*this).release(); };
@@ -101,8 +110,7 @@ void HttpServer::Answer(std::unique_ptr<Connection> connection) {
     if (!answered || closed || last) return;  // dropping the connection closes it
     const Clock::time_point now = Clock::now();
     connection->FinishRequest(now);
-    if (!NextRequestFollows(*connection)) break;
-    connection->StartRequest(now, limits_.request_timeout);
+    if (!NextRequestFollows(*connection, now)) break;
   }
   poller_.Park(std::move(connection));
 }
@@ -110,17 +118,23 @@ void HttpServer::Answer(std::unique_ptr<Connection> connection) {
 // A client that keeps its connection usually sends its next request at once.
 // While no other connection waits for a worker, this worker stays with the
 // connection a moment for it, sparing the hand-over to the poller and back;
-// only a whole request head keeps it, anything less goes to the poller.
-bool HttpServer::NextRequestFollows(Connection& connection) {
+// only a whole request keeps it, anything else goes to the poller (which
+// also refuses what is too large).
+bool HttpServer::NextRequestFollows(Connection& connection, Clock::time_point now) {
   {
     std::lock_guard lock(mutex_);
     if (stopping_ || !ready_.empty()) return false;
   }
-  if (!connection.HasRequestHead()) {
+  RequestFrame frame = connection.Examine(request_limits_);
+  if (frame.kind == RequestFrame::Kind::kPartial) {
     pollfd p{connection.Socket(), POLLIN, 0};
-    if (::poll(&p, 1, kLingerMs) <= 0 || !connection.ReadAvailable(kMaxHeadBytes)) return false;
+    if (::poll(&p, 1, kLingerMs) <= 0 || !connection.ReadAvailable(request_limits_.MaxRequestBytes())) return false;
+    frame = connection.Examine(request_limits_);
   }
-  return connection.HasRequestHead();
+  if (frame.kind != RequestFrame::Kind::kWhole) return false;
+  connection.StartRequest(now, limits_.request_timeout);
+  connection.FrameRequest(frame.size);
+  return true;
 }
 
 bool HttpServer::Stopping() {

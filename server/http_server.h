@@ -5,10 +5,11 @@
 // clients deny all service. Here:
 // - the listen backlog is the system's largest;
 // - accepted connections wait in the ConnectionPoller, not in a worker,
-//   until a whole request head has arrived;
+//   until a whole request (head and body) has arrived; heads and bodies are
+//   bounded, and what exceeds the bounds is refused without a worker;
 // - a fixed pool of workers, sized for the machine, answers one request at a
 //   time per connection, each within its overall deadline (from its first
-//   byte to the last byte of the answer);
+//   byte to the last byte of the answer), never waiting to read;
 // - kept-alive connections live on for as many requests as the client
 //   sends, until idle for the keep-alive time.
 #pragma once
@@ -16,6 +17,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <cstddef>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -32,7 +34,11 @@ struct HttpLimits {
   int workers = 0;  // 0: chosen for the machine (DefaultWorkerCount)
   std::chrono::seconds request_timeout{0};
   std::chrono::seconds keep_alive{0};
+  std::size_t max_body_bytes = 0;  // larger bodies get 413
 };
+
+// The bounds of one request's head and body, as the front end applies them.
+RequestLimits FrontEndRequestLimits(std::size_t max_body_bytes);
 
 // Four per core, at least 8: handlers mostly compute, but some wait for the
 // database or encode pictures.
@@ -56,7 +62,7 @@ class HttpServer : public httplib::Server {
   void Submit(std::unique_ptr<Connection> connection);
   void WorkerLoop();  // each worker thread
   void Answer(std::unique_ptr<Connection> connection);
-  bool NextRequestFollows(Connection& connection);
+  bool NextRequestFollows(Connection& connection, Clock::time_point now);
   bool Stopping();
   // When the accept loop ends: closes every connection and ends the workers.
   void StopConnections();
@@ -64,6 +70,7 @@ class HttpServer : public httplib::Server {
   class InlineTaskQueue;
 
   HttpLimits limits_;
+  RequestLimits request_limits_;
   ConnectionPoller poller_;
 
   std::mutex mutex_;  // guards ready_ and stopping_

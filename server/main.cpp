@@ -170,8 +170,7 @@ int Run(const ServerOptions& options) {
   ServerContext context{catalogue, programme, logos, accounts, wallet, inbox, sms_payments, spool.get(),
                         options.version_policy};
 
-  HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive});
-  http.set_payload_max_length(kMaxRequestBody);
+  HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive, kMaxRequestBody});
   // Answers go out at once instead of waiting for the client's acknowledgement.
   http.set_tcp_nodelay(true);
   // The library would also set SO_REUSEPORT, which lets a second server bind
@@ -181,7 +180,8 @@ int Run(const ServerOptions& options) {
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
   InstallRequestRecording(http, request_log);
-  InstallServiceRoutes(http, catalogue, logos, request_log);
+  InstallServiceRoutes(http, catalogue, logos);
+  if (options.request_log_endpoint) InstallRequestLogReadOut(http, request_log);
   StreamControl stream(context, http);
   stream.Install(http);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)

@@ -62,7 +62,9 @@ std::string Usage() {
          "  --db FILE               database file ($XDG_DATA_HOME/kestrova/server.db)\n"
          "  --sms-spool DIR|none    outgoing SMS spool to read ($XDG_DATA_HOME/kestrova/sms/outgoing)\n"
          "  --version-policy none|recommended|required   what older clients are told (none)\n"
-         "  --request-log FILE      append every request target to FILE\n"
+         "  --request-log FILE      append every request target to FILE (secret values masked)\n"
+         "  --request-log-endpoint on|off   serve the recent request targets at /_log/requests\n"
+         "                          to this machine's own, unforwarded requests (off)\n"
          "  --password-cost interactive|minimum   Argon2id cost of password hashes (interactive)\n"
          "  --sms-report-minutes M  how long after a package SMS its report may come (10)\n"
          "  --workers N             request worker threads (0: four per core, at least 8)\n"
@@ -102,6 +104,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       options.sms_spool = *value == kNoSpool ? std::string() : *value;
     } else if (name == "--request-log") {
       options.request_log = *value;
+    } else if (name == "--request-log-endpoint") {
+      if (*value != "on" && *value != "off") return {std::nullopt, "bad request log endpoint switch: " + *value};
+      options.request_log_endpoint = *value == "on";
     } else if (name == "--password-cost") {
       if (*value == "interactive") {
         options.password_cost = PasswordCost::kInteractive;

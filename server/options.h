@@ -23,6 +23,9 @@ struct ServerOptions {
   std::string db_file;
   std::string sms_spool;  // empty: no spool is read
   std::string request_log;
+  // Whether this machine's own, unforwarded requests may read the recorded
+  // request targets at /_log/requests (for tests and local diagnosis).
+  bool request_log_endpoint = false;
   VersionPolicy version_policy = VersionPolicy::kNone;
   PasswordCost password_cost = PasswordCost::kInteractive;
   double sms_report_minutes = kDefaultSmsReportMinutes;

@@ -1,7 +1,9 @@
 // Every request line target the server received ("/login.php?login=..."), in
-// order: kept in memory for the loopback-only log endpoint and, when a file is
-// given, appended to it (one target per line), so that tests can compare the
-// client's request lines exactly.
+// order: kept in memory for the log's read-out and, when a file is given,
+// appended to it (one target per line), so that tests can compare the
+// client's request lines. Secrets never reach either: the values of the
+// query keys that carry them (password, session key, stream key, gift code)
+// are recorded as "*", the key names staying as sent.
 #pragma once
 
 #include <cstdio>

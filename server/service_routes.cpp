@@ -1,5 +1,9 @@
 #include "service_routes.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string>
+
 #include "api_request.h"
 
 namespace kestrova::server {
@@ -10,6 +14,21 @@ constexpr int kServerError = 500;
 
 bool IsLoopback(const std::string& address) {
   return address == "127.0.0.1" || address == "::1" || address == "::ffff:127.0.0.1";
+}
+
+std::string AsciiLower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// A proxy in front adds one of these: the request is then not this machine's.
+bool IsForwarded(const httplib::Request& request) {
+  for (const auto& [name, value] : request.headers) {
+    const std::string lower = AsciiLower(name);
+    if (lower == "forwarded" || lower == "x-real-ip" || lower.rfind("x-forwarded-", 0) == 0) return true;
+  }
+  return false;
 }
 
 void NotFound(httplib::Response& response, const char* text) {
@@ -26,8 +45,7 @@ void InstallRequestRecording(httplib::Server& http, RequestLog& log) {
   });
 }
 
-void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, const LogoStore& logos,
-                          RequestLog& log) {
+void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, const LogoStore& logos) {
   // The client's connection probe: any answer will do.
   http.Get("/blank.php", [](const httplib::Request&, httplib::Response& response) {
     response.set_content("<html><body></body></html>\n", "text/html");
@@ -63,10 +81,12 @@ void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, con
                              "</h1><p>Install the new version from your distribution's packages.</p></body></html>\n",
                          "text/html; charset=utf-8");
   });
+}
 
+void InstallRequestLogReadOut(httplib::Server& http, RequestLog& log) {
   http.Get(kRequestLogPath, [&log](const httplib::Request& request, httplib::Response& response) {
-    // Request lines carry passwords and keys: only this machine may read them.
-    if (!IsLoopback(request.remote_addr)) return NotFound(response, "not found\n");
+    // Request lines tell who uses the service and how: only this machine may read them.
+    if (!IsLoopback(request.remote_addr) || IsForwarded(request)) return NotFound(response, "not found\n");
     std::string body;
     for (const auto& target : log.Snapshot(request.has_param("clear"))) body += target + "\n";
     response.set_content(body, "text/plain; charset=utf-8");

@@ -1,6 +1,7 @@
 // The paths besides the API scripts: channel logos, video preview pictures,
-// the connection probe "/blank.php", the update page, and the request log (recording of every request target, and its
-// loopback-only read-out "/_log/requests").
+// the connection probe "/blank.php", the update page, and the request log
+// (recording of every request target, and, when the operator turns it on,
+// its read-out "/_log/requests" for this machine's own requests).
 #pragma once
 
 #include <httplib.h>
@@ -18,7 +19,12 @@ inline constexpr const char* kRequestLogPath = "/_log/requests";
 void InstallRequestRecording(httplib::Server& http, RequestLog& log);
 
 // The routes must be installed before the API router's catch-all for ".php".
-void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, const LogoStore& logos,
-                          RequestLog& log);
+void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, const LogoStore& logos);
+
+// "/_log/requests": the recorded targets, oldest first, one a line;
+// "?clear=1" empties the memory. Only a loopback peer whose request carries
+// no forwarding header gets them: a reverse proxy on this machine connects
+// from loopback too, for anybody. Everyone else gets 404.
+void InstallRequestLogReadOut(httplib::Server& http, RequestLog& log);
 
 }  // namespace kestrova::server

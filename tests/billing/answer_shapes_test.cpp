@@ -45,9 +45,13 @@ TEST_F(AnswerShapesTest, OtherRootElementsKeepTheDocumentAsItWas) {
   EXPECT_EQ(billing::Bill(Doc().Api())->ok, 1);
   EXPECT_EQ(Doc().accountBalance, 12);
 
-  auto gift = billing::Gifts(Doc().Api(), L"CODE");
+  // A code typed with "&" cannot add a parameter to the request.
+  auto gift = billing::Gifts(Doc().Api(), L"A&user_id=1 \u00e9");
   EXPECT_EQ(gift->ok, 1);
   EXPECT_TRUE(gift->message.empty());
+  const LoopbackRequest asked = server_.LastRequest();
+  EXPECT_EQ(asked.target.rfind("/gifts.php?code=A%26user_id%3D1%20%C3%A9&user_id=7&", 0), 0u) << asked.target;
+  EXPECT_EQ(asked.ParamCount("user_id"), 1u);
 
   model::CatalogueItem channel;
   channel.id = 5;

@@ -68,9 +68,10 @@ class BillingFixture : public ServerTest {
     return lines;
   }
 
-  // "user_id=<id>&key=<key>&affiliate_id=2" of the test account.
+  // "user_id=<id>&key=*&affiliate_id=2" of the test account, as the server
+  // records it (the session key masked).
   std::string Common() const {
-    return "user_id=" + std::to_string(session_.user_id) + "&key=" + session_.key + "&affiliate_id=2";
+    return "user_id=" + std::to_string(session_.user_id) + "&key=*&affiliate_id=2";
   }
 
   Session session_;

@@ -50,8 +50,7 @@ std::vector<std::string> EndpointServerTest::Requests() {
 }
 
 std::string EndpointServerTest::SessionQuery() const {
-  return "user_id=" + std::to_string(document_->Doc().userId) +
-         "&key=" + platform::EncodeUtf8(document_->Doc().sessionKey) + "&affiliate_id=2";
+  return "user_id=" + std::to_string(document_->Doc().userId) + "&key=*&affiliate_id=2";
 }
 
 }  // namespace kestrova::test

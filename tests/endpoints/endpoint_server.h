@@ -29,7 +29,8 @@ class EndpointServerTest : public ServerTest {
   // request shares ("&friend_id=5&agregator_id=7&" and the time token).
   std::vector<std::string> Requests();
 
-  // "user_id=..&key=..&affiliate_id=2" of the logged-in account.
+  // "user_id=..&key=*&affiliate_id=2" of the logged-in account, as the
+  // server records it (the session key masked).
   std::string SessionQuery() const;
 
   std::unique_ptr<TestDocument> document_;

@@ -7,6 +7,7 @@
 
 #include "endpoint_server.h"
 #include "net/message_endpoints.h"
+#include "platform/utf8.h"
 #include "support/loopback_server.h"
 
 namespace kestrova::test {
@@ -42,7 +43,9 @@ class VideoEndpointsTest : public EndpointServerTest {
   std::vector<int> ServerFavourites() {
     std::vector<int> ids;
     for (int page = 1; page <= 3; ++page) {
-      const Answer answer = api_->Get(VideosLine(-1, page));
+      const Answer answer = api_->Get("/videos.php?user_id=" + std::to_string(Doc().userId) +
+                                      "&key=" + platform::EncodeUtf8(Doc().sessionKey) + "&folder_id=-1&page=" +
+                                      std::to_string(page) + "&onpage=10&lng_id=2");
       for (const auto* element : Children(answer.Root("videos"), "element")) ids.push_back(IntAttr(element, "id"));
     }
     return ids;

@@ -84,19 +84,54 @@ TEST_F(RobustnessTest, ConcurrentClientsAllGetWholeAnswers) {
   EXPECT_EQ((100 - balance) % 3, 0);
 }
 
-TEST_F(RobustnessTest, RequestLinesAreRecordedExactly) {
-  api_->Raw("/_log/requests?clear=1");
-  const std::string login = "/login.php?login=abcd1234&password=pw&lng_id=02&affiliate_id=0&codepage=utf8&client=wm"
-                            "&dist_number=1&friend_id=0&agregator_id=0&957";
-  const std::string report = "/sms_sent.php?&user_id=7&key=k&affiliate_id=0&lng_id=2&codepage=utf8&client=wm"
-                             "&dist_number=1&short_number=1234&status=1&text=TV%20user1&exception=null"
-                             "&friend_id=0&agregator_id=0&000";
-  api_->Get(login);
-  api_->Get(report);
-  api_->Raw("/previews/1001/3.jpg");
-  const auto log = api_->Raw("/_log/requests");
+// Request lines are recorded as sent, secret values masked, in memory and
+// in the file; only this machine's own unforwarded requests read them, and
+// only when the operator turned the read-out on.
+TEST(RequestLogTest, SecretsAreMaskedAndOnlyThisMachineReadsTheLog) {
+  TempDir dir;
+  const fs::path log_file = dir / "requests.log";
+  ServerProcess server(dir, {"--request-log", log_file.string()});
+  ASSERT_NE(server.Port(), 0) << ReadFile(dir / "server.err");
+  ApiClient api(server.Port());
+  const Session s = api.Register();
+  api.Raw("/_log/requests?clear=1");
+  Session masked = s;
+  masked.key = "*";
+  const std::string report = "/sms_sent.php?&" + masked.Query() + "&lng_id=2&codepage=utf8&client=wm&dist_number=1"
+                             "&short_number=1234&status=1&text=TV%20user1&exception=null&friend_id=0&agregator_id=0&000";
+  api.Get("/login.php?login=" + s.login + "&password=" + s.password + "&lng_id=02&957");
+  api.Get("/sms_sent.php?&" + s.Query() + report.substr(report.find("&lng_id")));
+  api.Get("/gifts.php?code=SPRING25&" + s.Query());
+  api.Raw("/stream/cc.cgi?user_id=" + std::to_string(s.user_id) + "&user_key=" + s.key + "&query_type=setup");
+  // Other spellings of the same keys, as the request parser reads them.
+  api.Get("/bill.php?%6Bey=" + s.key + "&=password=" + s.password + "&PassWord=x&pass%77ord=y&%u0063ode=z&keys=kept");
+  api.Raw("/previews/1001/3.jpg");
+  const std::string expected = "/login.php?login=" + s.login + "&password=*&lng_id=02&957\n" + report + "\n" +
+                               "/gifts.php?code=*&" + masked.Query() + "\n" + "/stream/cc.cgi?user_id=" +
+                               std::to_string(s.user_id) + "&user_key=*&query_type=setup\n" +
+                               "/bill.php?%6Bey=*&=password=*&PassWord=*&pass%77ord=*&%u0063ode=*&keys=kept\n"
+                               "/previews/1001/3.jpg\n";
+  const auto log = api.Raw("/_log/requests");
   ASSERT_TRUE(log);
-  EXPECT_EQ(log->body, login + "\n" + report + "\n/previews/1001/3.jpg\n");
+  EXPECT_EQ(log->body, expected);
+  const std::string file = ReadFile(log_file);
+  EXPECT_TRUE(file.ends_with(expected)) << file;
+  for (const std::string& secret : {s.password, s.key, std::string("SPRING25")}) {
+    EXPECT_EQ(file.find(secret), std::string::npos) << secret;
+  }
+
+  // A reverse proxy on this machine connects from loopback too.
+  for (const char* header : {"X-Forwarded-For", "X-Real-IP", "Forwarded", "x-forwarded-proto"}) {
+    EXPECT_EQ(api.Get("/_log/requests?clear=1", {{header, "for=203.0.113.7"}}).status, 404) << header;
+  }
+  EXPECT_EQ(api.Raw("/_log/requests")->body, expected);
+
+  TempDir off_dir;
+  ServerProcess off(off_dir, {}, {}, false);  // the read-out as an operator gets it
+  ASSERT_NE(off.Port(), 0);
+  ApiClient off_api(off.Port());
+  EXPECT_EQ(off_api.Get("/_log/requests").status, 404);
+  EXPECT_EQ(off_api.Get("/_log/requests?clear=1").status, 404);
 }
 
 TEST(ServerLifeTest, StatePersistsAcrossRestartsAndTheLogFileKeepsEveryLine) {
@@ -149,6 +184,7 @@ TEST(ServerLifeTest, StartupFailuresEndWithAMessage) {
 
   EXPECT_EQ(RunServerExpectingExit({"--port", "99999"}, &error), 2);
   EXPECT_EQ(RunServerExpectingExit({"--version-policy", "sometimes"}, &error), 2);
+  EXPECT_EQ(RunServerExpectingExit({"--request-log-endpoint", "yes"}, &error), 2);
   EXPECT_EQ(RunServerExpectingExit({"--bogus"}, &error), 2);
   EXPECT_EQ(RunServerExpectingExit({"--help"}, &error), 0);
 

@@ -75,7 +75,7 @@ int WaitForExit(pid_t pid, std::chrono::steady_clock::duration timeout) {
 }  // namespace
 
 ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>& options,
-                             const std::vector<std::string>& launcher) {
+                             const std::vector<std::string>& launcher, bool log_read_out) {
   std::vector<std::string> args = launcher;
   args.insert(args.end(), {ServerPath(),
                            "--port", "0",
@@ -84,6 +84,8 @@ ServerProcess::ServerProcess(const TempDir& dir, const std::vector<std::string>&
                            "--sms-spool", (dir / "sms" / "outgoing").string(),
                            // Argon2id at its cheapest: tests create many accounts.
                            "--password-cost", "minimum"});
+  // Tests compare the request lines the server saw.
+  if (log_read_out) args.insert(args.end(), {"--request-log-endpoint", "on"});
   args.insert(args.end(), options.begin(), options.end());
   int out = -1;
   pid_ = Spawn(args, (dir / "server.err").string(), &out);

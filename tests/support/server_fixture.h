@@ -20,16 +20,19 @@ namespace kestrova::test {
 
 class ServerProcess {
  public:
-  // Starts the server with the test folder's database and spool and the
-  // given further options; Port() is 0 when it did not come up. A launcher
-  // (a program and its arguments, e.g. setpriv) runs the server in its stead.
+  // Starts the server with the test folder's database and spool, the
+  // request log's read-out on unless told otherwise (it is off by default),
+  // and the given further options; Port() is 0 when it did not come up. A
+  // launcher (a program and its arguments, e.g. setpriv) runs the server in
+  // its stead.
   ServerProcess(const TempDir& dir, const std::vector<std::string>& options = {},
-                const std::vector<std::string>& launcher = {});
+                const std::vector<std::string>& launcher = {}, bool log_read_out = true);
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
 
   int Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
   // SIGTERM, then the exit status (-1 when it had to be killed).
   int Stop();
 
