@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t kReadChunk = 16 * 1024;
 // A connection's buffer keeps at most this much room between requests.
 constexpr std::size_t kKeptBufferBytes = 16 * 1024;
+// A refused client may still be sending a long head or body; past this much
+// it is cut off.
+constexpr std::size_t kMaxDroppedBytes = std::size_t{4} * 1024 * 1024;
 // Writes are gathered up to this size before they go out.
 constexpr std::size_t kGatherBytes = 16 * 1024;
 
@@ -107,6 +110,30 @@ void Connection::Consume(std::size_t n) {
 bool Connection::SendNow(std::string_view bytes) {
   const ssize_t sent = ::send(socket_, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
   return sent == static_cast<ssize_t>(bytes.size());
+}
+
+void Connection::Linger(Clock::time_point until) {
+  ::shutdown(socket_, SHUT_WR);
+  std::string().swap(unread_);
+  unread_start_ = 0;
+  request_left_ = 0;
+  in_request_ = false;
+  lingering_ = true;
+  linger_until_ = until;
+}
+
+bool Connection::DropAvailable() {
+  std::array<char, kReadChunk> chunk{};
+  for (;;) {
+    const ssize_t got = ::recv(socket_, chunk.data(), chunk.size(), MSG_DONTWAIT);
+    if (got > 0) {
+      dropped_ += static_cast<std::size_t>(got);
+      if (dropped_ > kMaxDroppedBytes) return false;
+      continue;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+  }
 }
 
 void Connection::StartRequest(Clock::time_point now, Clock::duration timeout) {

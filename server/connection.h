@@ -60,6 +60,18 @@ class Connection {
   Clock::time_point IdleSince() const { return idle_since_; }
   int RequestsServed() const { return requests_served_; }
 
+  // After a refusal the connection takes no further request: our side ends
+  // after the answer, and what the client still sends is read and dropped
+  // until it stops or until the given time. Closing at once, with its bytes
+  // unread, would make the system reset the connection, and the client could
+  // lose the answer before reading it.
+  void Linger(Clock::time_point until);
+  bool Lingering() const { return lingering_; }
+  Clock::time_point LingerUntil() const { return linger_until_; }
+  // Reads and drops what has arrived; false once the client has closed, on
+  // an error, or when it sent more than a lingering connection takes.
+  bool DropAvailable();
+
   // The two ends' numeric addresses and ports, looked up once.
   void Addresses(std::string& remote_ip, int& remote_port, std::string& local_ip, int& local_port);
 
@@ -76,6 +88,9 @@ class Connection {
   std::size_t request_left_ = 0;
   bool in_request_ = false;
   bool continue_sent_ = false;
+  bool lingering_ = false;
+  Clock::time_point linger_until_{};
+  std::size_t dropped_ = 0;  // bytes dropped while lingering
   Clock::time_point deadline_{};
   Clock::time_point idle_since_;
   int requests_served_ = 0;

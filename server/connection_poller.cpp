@@ -20,6 +20,8 @@ constexpr int kTickMs = 100;
 constexpr auto kSweepPeriod = std::chrono::milliseconds(kTickMs);
 constexpr int kRequestTimeout = 408;
 constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+// How long a refused connection stays to let its client read the answer.
+constexpr auto kLinger = std::chrono::seconds(2);
 
 // The whole answer to a request the poller ends: a status and no body.
 std::string Refusal(int status) {
@@ -112,6 +114,7 @@ void ConnectionPoller::Adopt(std::unique_ptr<Connection> connection, Clock::time
   const Next next = Examine(*connection, now);
   if (next == Next::kHandOver) return ready_(std::move(connection));
   if (next == Next::kClose) return;  // dropped: closed
+  if (next == Next::kRefused) Linger(*connection, now);
   epoll_event event{};
   event.events = EPOLLIN | EPOLLRDHUP;
   event.data.fd = socket;
@@ -123,16 +126,24 @@ void ConnectionPoller::OnReadable(int socket, Clock::time_point now) {
   const auto it = held_.find(socket);
   if (it == held_.end()) return;
   Connection& connection = *it->second;
+  if (connection.Lingering()) {
+    if (!connection.DropAvailable()) Release(socket);
+    return;
+  }
   const bool open = connection.ReadAvailable(limits_.request.MaxRequestBytes());
   const Next next = Examine(connection, now);
   if (next == Next::kHandOver) {
     std::unique_ptr<Connection> whole = std::move(it->second);
     Release(socket);
     ready_(std::move(whole));
-  } else if (next == Next::kClose || !open) {
+  } else if (next == Next::kRefused && open) {
+    Linger(connection, now);
+  } else if (next != Next::kWait || !open) {
     Release(socket);
   }
 }
+
+void ConnectionPoller::Linger(Connection& connection, Clock::time_point now) { connection.Linger(now + kLinger); }
 
 ConnectionPoller::Next ConnectionPoller::Examine(Connection& connection, Clock::time_point now) {
   const RequestFrame frame = connection.Examine(limits_.request);
@@ -143,15 +154,13 @@ ConnectionPoller::Next ConnectionPoller::Examine(Connection& connection, Clock::
       connection.FrameRequest(frame.size);
       return Next::kHandOver;
     case RequestFrame::Kind::kRefused:
-      // Best effort: the connection closes whatever the client does.
-      connection.SendNow(Refusal(frame.status));
-      return Next::kClose;
+      // Best effort: a client that does not read gets nothing.
+      return connection.SendNow(Refusal(frame.status)) ? Next::kRefused : Next::kClose;
     case RequestFrame::Kind::kPartial:
       break;
   }
   if (now >= connection.Deadline()) {
-    connection.SendNow(Refusal(kRequestTimeout));
-    return Next::kClose;
+    return connection.SendNow(Refusal(kRequestTimeout)) ? Next::kRefused : Next::kClose;
   }
   if (frame.awaits_continue && !connection.ContinueSent()) {
     connection.MarkContinueSent();
@@ -168,15 +177,21 @@ void ConnectionPoller::Release(int socket) {
 void ConnectionPoller::Sweep(Clock::time_point now) {
   last_sweep_ = now;
   for (auto it = held_.begin(); it != held_.end();) {
-    const Connection& connection = *it->second;
-    const bool late = connection.InRequest() && now >= connection.Deadline();
-    const bool idle_too_long = !connection.InRequest() && now - connection.IdleSince() >= limits_.keep_alive;
-    if (!late && !idle_too_long) {
+    Connection& connection = *it->second;
+    const bool lingered = connection.Lingering() && now >= connection.LingerUntil();
+    const bool late = !connection.Lingering() && connection.InRequest() && now >= connection.Deadline();
+    const bool idle_too_long =
+        !connection.Lingering() && !connection.InRequest() && now - connection.IdleSince() >= limits_.keep_alive;
+    // Best effort: a client that sends this slowly may not read either.
+    if (late && connection.SendNow(Refusal(kRequestTimeout))) {
+      Linger(connection, now);
       ++it;
       continue;
     }
-    // Best effort: a client that sends this slowly may not read either.
-    if (late) it->second->SendNow(Refusal(kRequestTimeout));
+    if (!lingered && !late && !idle_too_long) {
+      ++it;
+      continue;
+    }
     ::epoll_ctl(epoll_, EPOLL_CTL_DEL, connection.Socket(), nullptr);
     it = held_.erase(it);
   }

@@ -50,11 +50,14 @@ class ConnectionPoller {
   void Adopt(std::unique_ptr<Connection> connection, Clock::time_point now);
   void OnReadable(int socket, Clock::time_point now);
   // What becomes of a connection with new bytes: its whole request goes to
-  // the workers, it waits for more, or it is closed (refused, or late).
-  enum class Next { kHandOver, kWait, kClose };
+  // the workers, it waits for more, it was refused (or was late) and now
+  // lingers, or it is closed.
+  enum class Next { kHandOver, kWait, kRefused, kClose };
   Next Examine(Connection& connection, Clock::time_point now);
   void Sweep(Clock::time_point now);
   void Release(int socket);
+  // Holds a connection that was refused until its client has read the answer.
+  void Linger(Connection& connection, Clock::time_point now);
 
   Limits limits_;
   Ready ready_;

@@ -167,6 +167,17 @@ TEST(ConnectionTest, HeadsAreBoundedAndRefusedAtOnce) {
   EXPECT_EQ(FirstStatus(server.Port(), head + HeaderLines(99) + "\r\n"), "HTTP/1.1 200 OK");
   EXPECT_EQ(FirstStatus(server.Port(), head + HeaderLines(100) + "\r\n"), "HTTP/1.1 431 Request Header Fields Too Large");
   EXPECT_EQ(FirstStatus(server.Port(), head + HeaderLines(1, 9000)), "HTTP/1.1 431 Request Header Fields Too Large");
+  // A refused client that goes on sending is not reset at once: the rest is
+  // read and dropped for a while, so the answer is not lost on its way.
+  {
+    RawConnection late(server.Port());
+    ASSERT_TRUE(late.Send(head + HeaderLines(101) + "\r\n"));
+    EXPECT_EQ(late.ReadUntil("\r\n\r\n", 1).rfind("HTTP/1.1 431 ", 0), 0u);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_TRUE(late.Send(std::string(std::size_t{64} << 10, 'x'))) << "reset after " << i << " sends";
+      std::this_thread::sleep_for(50ms);
+    }
+  }
   // A request line that does not end: 414 without waiting for the rest.
   EXPECT_EQ(FirstStatus(server.Port(), "GET /blank.php?q=" + std::string(std::size_t{1} << 20, 'q')),
             "HTTP/1.1 414 URI Too Long");
