@@ -59,18 +59,26 @@ std::optional<SessionStart> Accounts::Login(std::string_view login, std::string_
   SessionStart session;
   std::string salt;
   std::string stored;
+  bool known = false;
   {
     auto db = storage_.Lock();
     auto query = db->Prepare("SELECT id, nick, salt, password_hash FROM accounts WHERE login = ?");
     query.Bind(1, login);
-    if (!query.Step()) return std::nullopt;
-    session.user_id = static_cast<int>(query.Int(0));
-    session.nick = query.Text(1);
-    salt = query.Text(2);
-    stored = query.Text(3);
+    if (query.Step()) {
+      known = true;
+      session.user_id = static_cast<int>(query.Int(0));
+      session.nick = query.Text(1);
+      salt = query.Text(2);
+      stored = query.Text(3);
+    }
   }
   // Verified without the database lock: other requests go on meanwhile.
-  const PasswordCheck check = hasher_.Verify(password, stored, salt);
+  PasswordCheck check = PasswordCheck::kWrong;
+  if (known) {
+    check = hasher_.Verify(password, stored, salt);
+  } else {
+    hasher_.VerifyNothing(password);
+  }
   if (check == PasswordCheck::kWrong) return std::nullopt;
   const std::string rehashed = check == PasswordCheck::kRightButRehash ? hasher_.Hash(password) : std::string();
 

@@ -42,7 +42,8 @@ class Accounts {
   // alphabet and length).
   NewAccount Create(int affiliate_id, int lng_id, std::time_t now);
   // A new session for matching credentials; nullopt otherwise. A password
-  // stored in an old form or at another cost is hashed anew on the way.
+  // stored in an old form or at another cost is hashed anew on the way. An
+  // unknown login takes as long as a wrong password.
   std::optional<SessionStart> Login(std::string_view login, std::string_view password, std::time_t now);
   // The account of a live session; nullopt for an unknown or expired key, or
   // a key of another account.

@@ -152,8 +152,14 @@ int Run(const ServerOptions& options) {
   }
 
   const Programme programme(catalogue);
-  PasswordHasher hasher(options.password_cost);
-  Accounts accounts(*storage, hasher);
+  std::unique_ptr<PasswordHasher> hasher;
+  try {
+    hasher = std::make_unique<PasswordHasher>(options.password_cost);
+  } catch (const std::runtime_error& e) {
+    std::cerr << "kestrova-server: " << e.what() << "\n";
+    return kExitFailure;
+  }
+  Accounts accounts(*storage, *hasher);
   Wallet wallet(*storage);
   Inbox inbox(*storage);
   const SmsPairing pairing{static_cast<std::int64_t>(options.sms_report_minutes * kSecondsPerMinute),
