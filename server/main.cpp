@@ -174,7 +174,7 @@ int Run(const ServerOptions& options) {
     spool->Scan();
   }
   ServerContext context{catalogue, programme, logos, accounts, wallet, inbox, sms_payments, spool.get(),
-                        options.version_policy};
+                        options.version_policy, options.trusted_proxies};
 
   HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive});
   http.set_payload_max_length(kMaxRequestBody);
