@@ -78,9 +78,10 @@ TEST(LoginLimitTest, GuessingOneLoginIsRefusedUncheckedAfterItsAllowanceEvenAcro
   ServerProcess server(dir, interactive);
   ASSERT_NE(server.Port(), 0) << ReadFile(dir / "server.err");
   ApiClient api(server.Port());
-  // The failures before the restart still count: this one uses up the allowance.
-  const Timed last = TimedGet(api, LoginPath(victim.login, "wrong10"));
+  // The failures before the restart still count: this one uses up the
+  // allowance. The refusal runs from the attempt's arrival.
   const auto refused_from = Clock::now();
+  const Timed last = TimedGet(api, LoginPath(victim.login, "wrong10"));
   EXPECT_EQ(last.answer.ErrorId(), kWrongPassword);
   checked.push_back(last.ms);
 
@@ -101,7 +102,7 @@ TEST(LoginLimitTest, GuessingOneLoginIsRefusedUncheckedAfterItsAllowanceEvenAcro
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   ASSERT_NE(accepted.Root("login"), nullptr) << accepted.body;
-  EXPECT_GE(Clock::now() - refused_from, std::chrono::milliseconds(900));
+  EXPECT_GE(Clock::now() - refused_from, std::chrono::milliseconds(1000));
   // The success gave the login its allowance back.
   EXPECT_EQ(api.Get(LoginPath(victim.login, "wrong11")).ErrorId(), kWrongPassword);
   EXPECT_NE(api.Get(LoginPath(victim.login, victim.password)).Root("login"), nullptr);
