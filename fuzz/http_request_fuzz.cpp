@@ -96,7 +96,7 @@ struct World {
 
     const std::time_t now = std::time(nullptr);
     const NewAccount account = accounts->Create(0, 2, now);
-    const auto session = accounts->Login(account.login, account.password, now);
+    const auto session = accounts->Login(account.login, account.password, "127.0.0.1", BudgetClock::now());
     if (!session) std::abort();
     user_id = std::to_string(session->user_id);
     key = session->key;

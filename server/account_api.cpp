@@ -58,7 +58,10 @@ void AccountApi::Register(ApiRouter& router) {
 std::string AccountApi::Login(const ApiRequest& request) {
   const std::string login = request.Text("login");
   const std::string password = request.Text("password");
-  const auto session = context_.accounts.Login(login, password, std::time(nullptr));
+  // A refused attempt gets the same answer as a wrong password: the guesser
+  // learns nothing from it.
+  const auto session = context_.accounts.Login(login, password, request.CallerAddress(context_.trusted_proxies),
+                                               BudgetClock::now());
   if (!session) request.Fail(kErrorWrongPassword, TextId::kWrongPassword);
   XmlElement root("login");
   root.Attr("user_id", session->user_id).Attr("nick", session->nick).Attr("key", session->key);

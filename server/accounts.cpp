@@ -55,23 +55,41 @@ NewAccount Accounts::Create(int affiliate_id, int lng_id, std::time_t now) {
   return account;
 }
 
-std::optional<SessionStart> Accounts::Login(std::string_view login, std::string_view password, std::time_t now) {
+std::optional<SessionStart> Accounts::Login(std::string_view login, std::string_view password,
+                                            std::string_view address, BudgetClock::time_point now) {
   SessionStart session;
   std::string salt;
   std::string stored;
+  const std::optional<LoginBudget::Attempt> attempt = [&] {
+    auto db = storage_.Lock();
+    return budget_.Admit(*db, login, address, now);
+  }();
+  if (!attempt) return std::nullopt;
+  bool known = false;
   {
     auto db = storage_.Lock();
     auto query = db->Prepare("SELECT id, nick, salt, password_hash FROM accounts WHERE login = ?");
     query.Bind(1, login);
-    if (!query.Step()) return std::nullopt;
-    session.user_id = static_cast<int>(query.Int(0));
-    session.nick = query.Text(1);
-    salt = query.Text(2);
-    stored = query.Text(3);
+    if (query.Step()) {
+      known = true;
+      session.user_id = static_cast<int>(query.Int(0));
+      session.nick = query.Text(1);
+      salt = query.Text(2);
+      stored = query.Text(3);
+    }
   }
   // Verified without the database lock: other requests go on meanwhile.
-  const PasswordCheck check = hasher_.Verify(password, stored, salt);
-  if (check == PasswordCheck::kWrong) return std::nullopt;
+  PasswordCheck check = PasswordCheck::kWrong;
+  if (known) {
+    check = hasher_.Verify(password, stored, salt);
+  } else {
+    hasher_.VerifyNothing(password);
+  }
+  if (check == PasswordCheck::kWrong) {
+    auto db = storage_.Lock();
+    budget_.RecordFailure(*db, login, address, now);
+    return std::nullopt;
+  }
   const std::string rehashed = check == PasswordCheck::kRightButRehash ? hasher_.Hash(password) : std::string();
 
   std::random_device random;
@@ -85,8 +103,9 @@ std::optional<SessionStart> Accounts::Login(std::string_view login, std::string_
     upgrade.Run();
   }
   auto insert = db->Prepare("INSERT INTO sessions (session_key, user_id, created) VALUES (?, ?, ?)");
-  insert.Bind(1, session.key).Bind(2, session.user_id).Bind(3, static_cast<std::int64_t>(now));
+  insert.Bind(1, session.key).Bind(2, session.user_id).Bind(3, static_cast<std::int64_t>(BudgetClock::to_time_t(now)));
   insert.Run();
+  budget_.RecordSuccess(*db, login);
   transaction.Commit();
   return session;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "login_budget.h"
 #include "password_hash.h"
 #include "storage.h"
 
@@ -36,14 +37,20 @@ struct SessionStart {
 
 class Accounts {
  public:
-  Accounts(Storage& storage, PasswordHasher& hasher) : storage_(storage), hasher_(hasher) {}
+  Accounts(Storage& storage, PasswordHasher& hasher)
+      : storage_(storage), hasher_(hasher), budget_(DefaultBudgetLimits()) {}
 
   // A new account with a generated login and password (the security string's
   // alphabet and length).
   NewAccount Create(int affiliate_id, int lng_id, std::time_t now);
   // A new session for matching credentials; nullopt otherwise. A password
   // stored in an old form or at another cost is hashed anew on the way.
-  std::optional<SessionStart> Login(std::string_view login, std::string_view password, std::time_t now);
+  // address: the caller's. Every attempt is weighed against the failure
+  // budgets of the login and the address (see LoginBudget): one not admitted
+  // gets nullopt at once, unchecked. An unknown login takes as long as a
+  // wrong password.
+  std::optional<SessionStart> Login(std::string_view login, std::string_view password, std::string_view address,
+                                    BudgetClock::time_point now);
   // The account of a live session; nullopt for an unknown or expired key, or
   // a key of another account.
   std::optional<Account> BySession(int user_id, std::string_view key, std::time_t now);
@@ -58,6 +65,7 @@ class Accounts {
  private:
   Storage& storage_;
   PasswordHasher& hasher_;
+  LoginBudget budget_;
 };
 
 }  // namespace kestrova::server

@@ -4,10 +4,14 @@
 #include <cctype>
 #include <charconv>
 
+#include "ip_address.h"
+
 namespace kestrova::server {
 namespace {
 
 constexpr std::size_t kMaxHostLength = 255;
+constexpr const char* kForwardedFor = "X-Forwarded-For";
+constexpr std::string_view kListBlanks = " \t";
 
 // The Host header goes into links the server hands out; a value with anything
 // but host and port characters is not trusted.
@@ -16,6 +20,12 @@ bool IsPlainHost(std::string_view host) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-' || c == ':' || c == '[' ||
            c == ']';
   });
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto start = text.find_first_not_of(kListBlanks);
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(kListBlanks) - start + 1);
 }
 
 }  // namespace
@@ -61,6 +71,20 @@ int ApiRequest::IntOr(std::string_view key, int fallback) const { return Has(key
 
 std::string ApiRequest::Header(std::string_view name) const {
   return request_.get_header_value(std::string(name).c_str());
+}
+
+std::string ApiRequest::CallerAddress(const std::vector<std::string>& trusted_proxies) const {
+  std::string peer = CanonicalAddress(request_.remote_addr).value_or(request_.remote_addr);
+  const std::size_t headers = request_.get_header_value_count(kForwardedFor);
+  if (headers == 0 || std::find(trusted_proxies.begin(), trusted_proxies.end(), peer) == trusted_proxies.end()) {
+    return peer;
+  }
+  // The proxy appends the address it saw to the end of the last header.
+  const std::string forwarded = request_.get_header_value(kForwardedFor, headers - 1);
+  std::string_view last(forwarded);
+  if (const auto comma = last.rfind(','); comma != std::string_view::npos) last.remove_prefix(comma + 1);
+  // A proxy that sent no usable address: its own address stands.
+  return CanonicalAddress(TrimBlanks(last)).value_or(std::move(peer));
 }
 
 void ApiRequest::Fail(int id, TextId text, std::initializer_list<std::string_view> values) const {

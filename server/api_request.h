@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "language.h"
 #include "texts.h"
@@ -61,6 +62,11 @@ class ApiRequest {
   std::string TextOr(std::string_view key, std::string_view fallback) const;
   int IntOr(std::string_view key, int fallback) const;
   std::string Header(std::string_view name) const;
+  // The caller's address: the peer's, or, when the peer is one of the
+  // trusted proxies (canonical addresses), the address that proxy appended to
+  // X-Forwarded-For. Earlier entries of that header are the client's own word
+  // and count for nothing.
+  std::string CallerAddress(const std::vector<std::string>& trusted_proxies) const;
 
   [[noreturn]] void Fail(int id, TextId text, std::initializer_list<std::string_view> values = {}) const;
 

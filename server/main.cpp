@@ -152,8 +152,14 @@ int Run(const ServerOptions& options) {
   }
 
   const Programme programme(catalogue);
-  PasswordHasher hasher(options.password_cost);
-  Accounts accounts(*storage, hasher);
+  std::unique_ptr<PasswordHasher> hasher;
+  try {
+    hasher = std::make_unique<PasswordHasher>(options.password_cost);
+  } catch (const std::runtime_error& e) {
+    std::cerr << "kestrova-server: " << e.what() << "\n";
+    return kExitFailure;
+  }
+  Accounts accounts(*storage, *hasher);
   Wallet wallet(*storage);
   Inbox inbox(*storage);
   const SmsPairing pairing{static_cast<std::int64_t>(options.sms_report_minutes * kMillisecondsPerMinute),
@@ -168,7 +174,7 @@ int Run(const ServerOptions& options) {
     spool->Scan();
   }
   ServerContext context{catalogue, programme, logos, accounts, wallet, inbox, sms_payments, spool.get(),
-                        options.version_policy};
+                        options.version_policy, options.trusted_proxies};
 
   HttpServer http({options.workers, std::chrono::seconds(options.request_timeout_seconds), kKeepAlive, kMaxRequestBody});
   // Answers go out at once instead of waiting for the client's acknowledgement.

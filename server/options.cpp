@@ -1,9 +1,11 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "api_request.h"
+#include "ip_address.h"
 
 namespace kestrova::server {
 namespace fs = std::filesystem;
@@ -14,6 +16,20 @@ constexpr const char* kNoSpool = "none";
 constexpr int kMaxWorkers = 1024;
 constexpr int kMaxRequestTimeoutSeconds = 3600;
 constexpr double kMaxSmsReportMinutes = 7 * 24 * 60;
+
+// Adds the comma-separated addresses of a --trusted-proxy value; false at
+// anything that is no numeric address.
+bool AddTrustedProxies(const std::string& list, std::vector<std::string>& proxies) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const auto address = CanonicalAddress(std::string_view(list).substr(start, comma - start));
+    if (!address) return false;
+    proxies.push_back(*address);
+    start = comma + 1;
+  }
+  return true;
+}
 
 // A decimal number within [low, high]; nullopt otherwise.
 std::optional<double> ParseMinutes(const std::string& text, double low, double high) {
@@ -69,6 +85,8 @@ std::string Usage() {
          "  --sms-report-minutes M  how long after a package SMS its report may come (10)\n"
          "  --workers N             request worker threads (0: four per core, at least 8)\n"
          "  --request-timeout S     seconds from a request's first byte to its answer (20)\n"
+         "  --trusted-proxy ADDRESS[,ADDRESS...]   reverse proxy whose X-Forwarded-For names the\n"
+         "                          caller, for the log-in limits (repeatable; none)\n"
          "The first line on standard output is \"listening on ADDRESS:PORT\".\n";
 }
 
@@ -129,6 +147,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "bad request time-out: " + *value};
       }
       options.request_timeout_seconds = *seconds;
+    } else if (name == "--trusted-proxy") {
+      if (!AddTrustedProxies(*value, options.trusted_proxies)) return {std::nullopt, "bad trusted proxy: " + *value};
     } else if (name == "--version-policy") {
       if (*value == "none") {
         options.version_policy = VersionPolicy::kNone;

@@ -31,6 +31,7 @@ struct ServerOptions {
   double sms_report_minutes = kDefaultSmsReportMinutes;
   int workers = 0;  // 0: chosen for the machine
   int request_timeout_seconds = kDefaultRequestTimeoutSeconds;
+  std::vector<std::string> trusted_proxies;  // canonical addresses
 };
 
 struct ParsedOptions {

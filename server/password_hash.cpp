@@ -14,6 +14,7 @@ constexpr std::string_view kArgon2idPrefix = "$argon2id$";
 constexpr std::string_view kHexDigits = "0123456789abcdef";
 constexpr std::size_t kNibbleBits = 4;
 constexpr unsigned kNibbleMask = 0x0f;
+constexpr std::size_t kStandInPasswordBytes = 32;
 
 // Holds one hashing slot for the duration of a hash.
 class SlotGuard {
@@ -37,7 +38,11 @@ std::ptrdiff_t SlotCount() {
 PasswordHasher::PasswordHasher(PasswordCost cost)
     : ops_limit_(cost == PasswordCost::kMinimum ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE),
       mem_limit_(cost == PasswordCost::kMinimum ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE),
-      slots_(SlotCount()) {}
+      slots_(SlotCount()) {
+  std::array<unsigned char, kStandInPasswordBytes> random{};
+  randombytes_buf(random.data(), random.size());
+  stand_in_ = Hash(std::string_view(reinterpret_cast<const char*>(random.data()), random.size()));
+}
 
 bool PasswordHasher::Initialise() { return sodium_init() >= 0; }
 
@@ -53,10 +58,17 @@ std::string PasswordHasher::Hash(std::string_view password) {
 PasswordCheck PasswordHasher::Verify(std::string_view password, std::string_view stored,
                                      std::string_view legacy_salt) {
   if (!stored.starts_with(kArgon2idPrefix)) {
-    return VerifyLegacy(password, stored, legacy_salt) ? PasswordCheck::kRightButRehash : PasswordCheck::kWrong;
+    // A right old password costs a new hash on the way; a wrong one the same
+    // time, so that it does not single out the accounts of old hashes.
+    if (VerifyLegacy(password, stored, legacy_salt)) return PasswordCheck::kRightButRehash;
+    VerifyNothing(password);
+    return PasswordCheck::kWrong;
   }
   // The library wants a terminated string of at most STRBYTES.
-  if (stored.size() >= crypto_pwhash_STRBYTES) return PasswordCheck::kWrong;
+  if (stored.size() >= crypto_pwhash_STRBYTES) {
+    VerifyNothing(password);
+    return PasswordCheck::kWrong;
+  }
   const std::string terminated(stored);
   {
     const SlotGuard slot(slots_);
@@ -69,6 +81,12 @@ PasswordCheck PasswordHasher::Verify(std::string_view password, std::string_view
   return crypto_pwhash_str_needs_rehash(terminated.c_str(), ops_limit_, mem_limit_) != 0
              ? PasswordCheck::kRightButRehash
              : PasswordCheck::kRight;
+}
+
+void PasswordHasher::VerifyNothing(std::string_view password) {
+  const SlotGuard slot(slots_);
+  // Never matches: the stand-in's password is random bytes nobody knows.
+  [[maybe_unused]] const int never = crypto_pwhash_str_verify(stand_in_.c_str(), password.data(), password.size());
 }
 
 // The first versions stored the SHA-256 of "<salt>:<password>" as 64 hex digits.

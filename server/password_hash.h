@@ -23,6 +23,8 @@ enum class PasswordCheck {
 
 class PasswordHasher {
  public:
+  // Makes the stand-in hash for unknown logins (see VerifyNothing): throws
+  // std::runtime_error like Hash.
   explicit PasswordHasher(PasswordCost cost);
 
   // False when libsodium cannot start (no usable random source).
@@ -32,7 +34,13 @@ class PasswordHasher {
   // std::runtime_error when the hash cannot be made (out of memory).
   std::string Hash(std::string_view password);
   // legacy_salt: the salt column of an old SHA-256 hash (ignored otherwise).
+  // A wrong password for an old or unusable stored form takes as long as one
+  // for an Argon2id string of the current cost.
   PasswordCheck Verify(std::string_view password, std::string_view stored, std::string_view legacy_salt);
+  // The work of one Verify against a hash of the current cost, for a login
+  // that does not exist: its answer then takes as long as a wrong password's
+  // and tells nobody that the login is unknown.
+  void VerifyNothing(std::string_view password);
 
   // Each hash takes its memory cost for its duration: at most this many (and
   // no more than the machine has cores) at once, so that a burst of log-ins
@@ -46,6 +54,7 @@ class PasswordHasher {
   unsigned long long ops_limit_;
   std::size_t mem_limit_;
   HashSlots slots_;
+  std::string stand_in_;  // a hash of a random password, made at start-up
 };
 
 }  // namespace kestrova::server

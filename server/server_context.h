@@ -2,6 +2,9 @@
 // stores of the server's state, plus the settings that change answers.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "accounts.h"
 #include "api_request.h"
 #include "catalogue.h"
@@ -27,6 +30,9 @@ struct ServerContext {
   SmsPayments& sms_payments;
   SmsSpool* spool;  // none when no spool is read
   VersionPolicy version_policy;
+  // Reverse proxies whose X-Forwarded-For names the caller (canonical
+  // addresses); none by default.
+  std::vector<std::string> trusted_proxies{};
 };
 
 // The account of the request's user_id and key; fails with the bad-session

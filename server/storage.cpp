@@ -30,6 +30,15 @@ CREATE TABLE IF NOT EXISTS sessions (
   user_id INTEGER NOT NULL REFERENCES accounts(id),
   created INTEGER NOT NULL
 );
+-- Failed log-ins per login ("login:<name>") and per caller address
+-- ("addr:<address>"); times in milliseconds since the epoch.
+CREATE TABLE IF NOT EXISTS login_budgets (
+  subject TEXT PRIMARY KEY,
+  failures INTEGER NOT NULL,
+  last_failure INTEGER NOT NULL,
+  refused_until INTEGER NOT NULL
+);
+CREATE INDEX IF NOT EXISTS login_budgets_quiet ON login_budgets (max(last_failure, refused_until));
 CREATE TABLE IF NOT EXISTS ledger (
   id INTEGER PRIMARY KEY,
   user_id INTEGER NOT NULL REFERENCES accounts(id),

@@ -186,6 +186,8 @@ TEST(ServerLifeTest, StartupFailuresEndWithAMessage) {
   EXPECT_EQ(RunServerExpectingExit({"--version-policy", "sometimes"}, &error), 2);
   EXPECT_EQ(RunServerExpectingExit({"--request-log-endpoint", "yes"}, &error), 2);
   EXPECT_EQ(RunServerExpectingExit({"--bogus"}, &error), 2);
+  EXPECT_EQ(RunServerExpectingExit({"--trusted-proxy", "127.0.0.1,proxy.example"}, &error), 2);
+  EXPECT_NE(error.find("bad trusted proxy"), std::string::npos) << error;
   EXPECT_EQ(RunServerExpectingExit({"--help"}, &error), 0);
 
   // A port that is taken.
