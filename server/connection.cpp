@@ -136,6 +136,22 @@ bool Connection::DropAvailable() {
   }
 }
 
+void Connection::Park(std::chrono::system_clock::time_point due, std::shared_ptr<void> hold) {
+  unread_start_ = request_start_;
+  request_left_ = 0;
+  parked_ = true;
+  due_ = due;
+  hold_ = std::move(hold);
+}
+
+void Connection::Resume(Clock::time_point now, Clock::duration timeout) {
+  parked_ = false;
+  resumed_ = true;
+  hold_.reset();
+  StartRequest(now, timeout);
+  request_left_ = request_size_;
+}
+
 void Connection::StartRequest(Clock::time_point now, Clock::duration timeout) {
   in_request_ = true;
   continue_sent_ = false;
@@ -147,6 +163,7 @@ void Connection::FinishRequest(Clock::time_point now) {
   Consume(request_left_);
   request_left_ = 0;
   in_request_ = false;
+  resumed_ = false;
   idle_since_ = now;
   ++requests_served_;
 }
@@ -193,7 +210,13 @@ bool DeadlineStream::Flush() {
   return sent;
 }
 
+bool DeadlineStream::Discard() {
+  gathered_.clear();
+  return !sent_;
+}
+
 bool DeadlineStream::SendAll(const char* data, std::size_t size) {
+  if (size > 0) sent_ = true;
   std::size_t sent = 0;
   while (sent < size) {
     const ssize_t n = ::send(connection_.Socket(), data + sent, size - sent, MSG_DONTWAIT | MSG_NOSIGNAL);

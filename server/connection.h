@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -38,9 +39,23 @@ class Connection {
 
   // The first size unread bytes are the current request: only they are
   // handed out by TakeRequest, which gives 0 once they are used up.
-  void FrameRequest(std::size_t size) { request_left_ = std::min(size, UnreadSize()); }
+  void FrameRequest(std::size_t size) {
+    request_start_ = unread_start_;
+    request_left_ = std::min(size, UnreadSize());
+    request_size_ = request_left_;
+  }
   std::size_t RequestLeft() const { return request_left_; }
   std::size_t TakeRequest(char* out, std::size_t size);
+
+  // The current request waits, holding no worker, until due; it is read
+  // again from its first byte when it runs. hold lives as long as it waits.
+  void Park(std::chrono::system_clock::time_point due, std::shared_ptr<void> hold);
+  bool Parked() const { return parked_; }
+  std::chrono::system_clock::time_point Due() const { return due_; }
+  // The parked request runs now: it gets a new deadline from now.
+  void Resume(Clock::time_point now, Clock::duration timeout);
+  // Whether the request being answered had been parked before.
+  bool Resumed() const { return resumed_; }
 
   // Sends bytes without waiting (an interim or a refusal answer); false
   // when they did not all go out.
@@ -86,6 +101,12 @@ class Connection {
   std::string unread_;
   std::size_t unread_start_ = 0;
   std::size_t request_left_ = 0;
+  std::size_t request_start_ = 0;  // where the current request begins in unread_
+  std::size_t request_size_ = 0;
+  bool parked_ = false;
+  bool resumed_ = false;
+  std::chrono::system_clock::time_point due_{};
+  std::shared_ptr<void> hold_;
   bool in_request_ = false;
   bool continue_sent_ = false;
   bool lingering_ = false;
@@ -117,6 +138,8 @@ class DeadlineStream final : public httplib::Stream {
 
   // Sends what was gathered; false when it could not go out by the deadline.
   bool Flush();
+  // Drops what was gathered; false when some of it has gone out already.
+  bool Discard();
 
  private:
   bool SendAll(const char* data, std::size_t size);
@@ -124,6 +147,7 @@ class DeadlineStream final : public httplib::Stream {
   Connection& connection_;
   Clock::time_point deadline_;
   std::string gathered_;
+  bool sent_ = false;  // some of the answer has gone out
 };
 
 }  // namespace kestrova::server

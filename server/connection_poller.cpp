@@ -110,6 +110,15 @@ void ConnectionPoller::Run() {
 
 void ConnectionPoller::Adopt(std::unique_ptr<Connection> connection, Clock::time_point now) {
   const int socket = connection->Socket();
+  if (connection->Parked()) {
+    // Only the client's leaving matters while its request waits.
+    epoll_event event{};
+    event.events = EPOLLRDHUP;
+    event.data.fd = socket;
+    if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, socket, &event) != 0) return;  // dropped: closed
+    held_[socket] = std::move(connection);
+    return;
+  }
   // Bytes of the next request may have come with the last one.
   const Next next = Examine(*connection, now);
   if (next == Next::kHandOver) return ready_(std::move(connection));
@@ -126,6 +135,12 @@ void ConnectionPoller::OnReadable(int socket, Clock::time_point now) {
   const auto it = held_.find(socket);
   if (it == held_.end()) return;
   Connection& connection = *it->second;
+  if (connection.Parked()) {
+    // The client closed (or broke) its connection: its waiting request is
+    // cancelled, and what it held is given back.
+    Release(socket);
+    return;
+  }
   if (connection.Lingering()) {
     if (!connection.DropAvailable()) Release(socket);
     return;
@@ -176,8 +191,21 @@ void ConnectionPoller::Release(int socket) {
 
 void ConnectionPoller::Sweep(Clock::time_point now) {
   last_sweep_ = now;
+  const auto wall_now = std::chrono::system_clock::now();
   for (auto it = held_.begin(); it != held_.end();) {
     Connection& connection = *it->second;
+    if (connection.Parked()) {
+      if (wall_now < connection.Due()) {
+        ++it;
+        continue;
+      }
+      ::epoll_ctl(epoll_, EPOLL_CTL_DEL, connection.Socket(), nullptr);
+      std::unique_ptr<Connection> due = std::move(it->second);
+      it = held_.erase(it);
+      due->Resume(now, limits_.request_timeout);
+      ready_(std::move(due));
+      continue;
+    }
     const bool lingered = connection.Lingering() && now >= connection.LingerUntil();
     const bool late = !connection.Lingering() && connection.InRequest() && now >= connection.Deadline();
     const bool idle_too_long =

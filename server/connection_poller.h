@@ -6,8 +6,11 @@
 // deadline gets "408 Request Timeout" (checked on every read and every
 // tick); one that cannot become whole within the limits (an endless head,
 // too many header lines, too large a body) is refused at once. Either way
-// the connection is closed. A connection idle for longer than the
-// keep-alive time is closed.
+// the connection lingers a moment for its client to read the answer, then
+// closes. A connection idle for longer than the keep-alive time is closed.
+// A parked request (one a handler could not answer yet) waits here too,
+// holding no worker, and goes to the workers again when it is due; a client
+// that closes its connection meanwhile cancels it.
 #pragma once
 
 #include <chrono>

@@ -56,7 +56,11 @@ HttpServer::HttpServer(HttpLimits limits)
   set_keep_alive_timeout(static_cast<time_t>(limits.keep_alive.count()));
   new_task_queue = [this] { return std::make_unique<InlineTaskQueue>(*this).release(); };
   const int count = limits.workers > 0 ? limits.workers : DefaultWorkerCount();
-  for (int i = 0; i < count; ++i) workers_.emplace_back([this] { WorkerLoop(); });
+  for (int i = 0; i < count; ++i) {
+    WorkerState& state = *worker_states_.emplace_back(std::make_unique<WorkerState>());
+    const std::thread& worker = workers_.emplace_back([this, &state] { WorkerLoop(state); });
+    worker_by_thread_.emplace(worker.get_id(), &state);
+  }
 }
 
 HttpServer::~HttpServer() { StopConnections(); }
@@ -64,6 +68,24 @@ HttpServer::~HttpServer() { StopConnections(); }
 bool HttpServer::RaiseBacklog() {
   const socket_t socket = svr_sock_;
   return socket != INVALID_SOCKET && ::listen(socket, SOMAXCONN) == 0;
+}
+
+HttpServer::WorkerState* HttpServer::CurrentWorker() const {
+  const auto it = worker_by_thread_.find(std::this_thread::get_id());
+  return it == worker_by_thread_.end() ? nullptr : it->second;
+}
+
+void HttpServer::ParkCurrentRequest(WallClock::time_point due, std::shared_ptr<void> hold) {
+  WorkerState* state = CurrentWorker();
+  if (state == nullptr) return;  // not on a worker: nothing to park, the handler's answer goes out
+  state->park = true;
+  state->due = due;
+  state->hold = std::move(hold);
+}
+
+bool HttpServer::CurrentRequestResumed() const {
+  const WorkerState* state = CurrentWorker();
+  return state != nullptr && state->resumed;
 }
 
 bool HttpServer::process_and_close_socket(socket_t sock) {
@@ -80,7 +102,7 @@ void HttpServer::Submit(std::unique_ptr<Connection> connection) {
   ready_signal_.notify_one();
 }
 
-void HttpServer::WorkerLoop() {
+void HttpServer::WorkerLoop(WorkerState& state) {
   for (;;) {
     std::unique_ptr<Connection> connection;
     {
@@ -90,23 +112,34 @@ void HttpServer::WorkerLoop() {
       connection = std::move(ready_.front());
       ready_.pop_front();
     }
-    Answer(std::move(connection));
+    Answer(std::move(connection), state);
   }
 }
 
-void HttpServer::Answer(std::unique_ptr<Connection> connection) {
+void HttpServer::Answer(std::unique_ptr<Connection> connection, WorkerState& state) {
   for (;;) {
     DeadlineStream stream(*connection, connection->Deadline());
     const bool last = Stopping() || connection->RequestsServed() + 1 >= static_cast<int>(kMaxRequestsPerConnection);
     bool closed = false;
     bool answered = false;
+    state.resumed = connection->Resumed();
+    state.park = false;
     try {
       // Error answers (400, 414) come with false: they are sent all the same.
       const bool processed = process_request(stream, last, closed, nullptr);
+      if (state.park && stream.Discard()) {
+        // Run again when due; the worker is free meanwhile.
+        state.park = false;
+        connection->Park(state.due, std::move(state.hold));
+        poller_.Park(std::move(connection));
+        return;
+      }
       answered = stream.Flush() && processed;
     } catch (const std::exception& fault) {
       std::cerr << "kestrova-server: request failed: " << fault.what() << "\n";
     }
+    state.park = false;
+    state.hold.reset();
     if (!answered || closed || last) return;  // dropping the connection closes it
     const Clock::time_point now = Clock::now();
     connection->FinishRequest(now);

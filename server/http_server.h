@@ -11,7 +11,9 @@
 //   time per connection, each within its overall deadline (from its first
 //   byte to the last byte of the answer), never waiting to read;
 // - kept-alive connections live on for as many requests as the client
-//   sends, until idle for the keep-alive time.
+//   sends, until idle for the keep-alive time;
+// - a handler that cannot answer yet parks its request in the poller
+//   (RequestParking) instead of waiting in its worker.
 #pragma once
 
 #include <httplib.h>
@@ -23,10 +25,12 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "connection.h"
 #include "connection_poller.h"
+#include "request_parking.h"
 
 namespace kestrova::server {
 
@@ -44,7 +48,7 @@ RequestLimits FrontEndRequestLimits(std::size_t max_body_bytes);
 // database or encode pictures.
 int DefaultWorkerCount();
 
-class HttpServer : public httplib::Server {
+class HttpServer : public httplib::Server, public RequestParking {
  public:
   explicit HttpServer(HttpLimits limits);
   ~HttpServer() override;
@@ -54,14 +58,29 @@ class HttpServer : public httplib::Server {
   // After bind_to_port: listens with the system's largest backlog.
   bool RaiseBacklog();
 
+  void ParkCurrentRequest(WallClock::time_point due, std::shared_ptr<void> hold) override;
+  // From a handler, on its worker thread: whether the request being
+  // answered runs again after it was parked.
+  bool CurrentRequestResumed() const;
+
  private:
   // cpp-httplib's accept loop hands every accepted socket here (on its own
   // thread, through the inline task queue): it goes to the poller at once.
   bool process_and_close_socket(socket_t sock) override;
 
+  // What a worker's handlers tell it about the request being answered.
+  // Only its own worker thread touches it.
+  struct WorkerState {
+    bool resumed = false;  // the request had been parked
+    bool park = false;     // a handler parked it
+    WallClock::time_point due{};
+    std::shared_ptr<void> hold;
+  };
+  WorkerState* CurrentWorker() const;  // nullptr on other threads
+
   void Submit(std::unique_ptr<Connection> connection);
-  void WorkerLoop();  // each worker thread
-  void Answer(std::unique_ptr<Connection> connection);
+  void WorkerLoop(WorkerState& state);  // each worker thread
+  void Answer(std::unique_ptr<Connection> connection, WorkerState& state);
   bool NextRequestFollows(Connection& connection, Clock::time_point now);
   bool Stopping();
   // When the accept loop ends: closes every connection and ends the workers.
@@ -79,6 +98,10 @@ class HttpServer : public httplib::Server {
   bool stopping_ = false;
 
   std::vector<std::thread> workers_;
+  std::vector<std::unique_ptr<WorkerState>> worker_states_;
+  // Filled by the constructor, read-only afterwards: no request can reach a
+  // worker before the constructor has returned.
+  std::unordered_map<std::thread::id, WorkerState*> worker_by_thread_;
 };
 
 }  // namespace kestrova::server

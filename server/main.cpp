@@ -185,7 +185,7 @@ int Run(const ServerOptions& options) {
     int yes = 1;
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
-  InstallRequestRecording(http, request_log);
+  InstallRequestRecording(http, request_log, [&http] { return http.CurrentRequestResumed(); });
   InstallServiceRoutes(http, catalogue, logos);
   if (options.request_log_endpoint) InstallRequestLogReadOut(http, request_log);
   StreamControl stream(context, http);

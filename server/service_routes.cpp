@@ -38,9 +38,9 @@ void NotFound(httplib::Response& response, const char* text) {
 
 }  // namespace
 
-void InstallRequestRecording(httplib::Server& http, RequestLog& log) {
-  http.set_pre_routing_handler([&log](const httplib::Request& request, httplib::Response&) {
-    if (request.path != kRequestLogPath) log.Record(request.target);
+void InstallRequestRecording(httplib::Server& http, RequestLog& log, std::function<bool()> again) {
+  http.set_pre_routing_handler([&log, again = std::move(again)](const httplib::Request& request, httplib::Response&) {
+    if (request.path != kRequestLogPath && !(again && again())) log.Record(request.target);
     return httplib::Server::HandlerResponse::Unhandled;
   });
 }

@@ -6,6 +6,8 @@
 
 #include <httplib.h>
 
+#include <functional>
+
 #include "catalogue.h"
 #include "images.h"
 #include "request_log.h"
@@ -15,8 +17,10 @@ namespace kestrova::server {
 inline constexpr const char* kRequestLogPath = "/_log/requests";
 
 // Records every request target except the log's own; installed first so that
-// a target is recorded before its answer is sent.
-void InstallRequestRecording(httplib::Server& http, RequestLog& log);
+// a target is recorded before its answer is sent. A request for which
+// again() is true (one that runs again after waiting parked) was recorded
+// when it first arrived.
+void InstallRequestRecording(httplib::Server& http, RequestLog& log, std::function<bool()> again = {});
 
 // The routes must be installed before the API router's catch-all for ".php".
 void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, const LogoStore& logos);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <thread>
 
 #include "access.h"
 #include "civil_time.h"
@@ -16,15 +15,16 @@ constexpr int kStatusBadRequest = 400;
 constexpr int kStatusForbidden = 403;
 constexpr int kStatusNotFound = 404;
 constexpr int kStatusConflict = 409;
+constexpr int kStatusTooMany = 429;
 constexpr int kStatusServerError = 500;
 
 // Error ids of the stream script, next to those of the API scripts.
 constexpr int kErrorNotWatchable = 1601;
 constexpr int kErrorNoSetup = 1602;
+constexpr int kErrorBusy = 1603;
 
 constexpr const char* kSegmentType = "video/ogg";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
-constexpr std::chrono::milliseconds kDuePoll{100};
 constexpr long long kSecondsPerMinute = 60;
 constexpr const char* kErrorIdHeader = "Error_id";
 
@@ -35,6 +35,10 @@ const LocalText kNotWatchableText{"{0} is not open to this account: subscribe or
 const LocalText kNoSetupText{"No stream set-up precedes this request.", "Запросу не предшествовала настройка потока.",
                              "Ninguna configuración del flujo precede a esta petición.",
                              "Aucune configuration du flux ne précède cette demande."};
+const LocalText kBusyText{"Too many stream requests of this account are waiting; try again in a moment.",
+                          "Слишком много запросов потока этой учётной записи ожидают; повторите чуть позже.",
+                          "Demasiadas peticiones de flujo de esta cuenta están esperando; inténtelo en un momento.",
+                          "Trop de demandes de flux de ce compte attendent ; réessayez dans un instant."};
 const LocalText kEncodingFailedText{"The stream could not be prepared.", "Не удалось подготовить поток.",
                                     "No se pudo preparar el flujo.", "Le flux n'a pas pu être préparé."};
 
@@ -47,6 +51,7 @@ int StatusFor(int error_id) {
     case kErrorNotWatchable: return kStatusForbidden;
     case kErrorUnknownId: return kStatusNotFound;
     case kErrorNoSetup: return kStatusConflict;
+    case kErrorBusy: return kStatusTooMany;
     default: return kStatusServerError;
   }
 }
@@ -146,22 +151,19 @@ StreamControl::Source StreamControl::FindSource(const ApiRequest& request, const
   request.Fail(kErrorUnknownId, TextId::kUnknownId, {"channel_id", std::to_string(id)});
 }
 
-SegmentKey StreamControl::NextSegment(int user_id, const Source& source, std::time_t now) {
+StreamControl::NextStep StreamControl::TakeNextSegment(int user_id, const Source& source, std::time_t now) {
   const std::lock_guard lock(mutex_);
   Session& session = sessions_[user_id];
   const bool fresh = session.record != source.record || session.next_seconds == 0 ||
                      session.next_start + kRejoinSeconds < now;
   SegmentKey key{source.record, fresh ? now : session.next_start,
                  fresh ? kFirstSegmentSeconds : session.next_seconds, source.card_name};
+  if (now + kMaxLeadSeconds < key.start) return {std::nullopt, key.start - kMaxLeadSeconds};
   session.record = source.record;
   session.next_start = key.start + key.seconds;
   session.next_seconds = std::min(key.seconds * 2, kSegmentSeconds);
   session.announced = nullptr;  // until this set-up has its segment
-  return key;
-}
-
-void StreamControl::WaitUntilDue(std::time_t start) const {
-  while (std::time(nullptr) + kMaxLeadSeconds < start && http_.is_running()) std::this_thread::sleep_for(kDuePoll);
+  return {key, 0};
 }
 
 void StreamControl::Setup(const ApiRequest& request, httplib::Response& response) {
@@ -170,8 +172,17 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
   // The name and access first, at the present; the programme is that of
   // the segment's own start, read again below once that is known.
   Source source = FindSource(request, account, now);
-  const SegmentKey key = NextSegment(account.id, source, now);
-  WaitUntilDue(key.start);
+  const NextStep next = TakeNextSegment(account.id, source, now);
+  if (!next.key) {
+    // Too far ahead of the clock: the request waits, holding no worker, and
+    // comes here again when due. Its timeline stays, so a client that leaves
+    // meanwhile has taken nothing.
+    std::shared_ptr<void> hold = waiting_.Take(account.id);
+    if (hold == nullptr) throw ApiFailure(kErrorBusy, kBusyText.In(request.Lang()));
+    parking_.ParkCurrentRequest(RequestParking::WallClock::from_time_t(next.due), std::move(hold));
+    return;
+  }
+  const SegmentKey& key = *next.key;
   if (key.start != now) source = FindSource(request, account, key.start);
 
   auto segment = segments_.Get(key);

@@ -26,8 +26,10 @@
 #include <string>
 #include <utility>
 
+#include "request_parking.h"
 #include "segment_cache.h"
 #include "server_context.h"
+#include "waiting_setups.h"
 
 namespace kestrova::server {
 
@@ -41,8 +43,9 @@ class StreamControl {
   static constexpr int kFirstSegmentSeconds = 1;
   static constexpr int kSegmentSeconds = 6;
   // A live stream cannot run ahead of the clock by more than this: a set-up
-  // for a later segment waits, so a client that fetches without playing is
-  // held to real time.
+  // for a later segment waits (parked, holding no worker), so a client that
+  // fetches without playing is held to real time. An account may have only
+  // WaitingSetups::kMaxPerAccount set-ups waiting; more get the busy error.
   static constexpr int kMaxLeadSeconds = 4 * kSegmentSeconds;
   // A timeline whose next segment lies this far in the past (the user
   // stopped watching) starts again at the present.
@@ -51,7 +54,7 @@ class StreamControl {
   static constexpr int kOnDemandSeconds = 20;
   static constexpr std::size_t kMaxOnDemandFiles = 8;
 
-  StreamControl(const ServerContext& context, const httplib::Server& http) : context_(context), http_(http) {}
+  StreamControl(const ServerContext& context, RequestParking& parking) : context_(context), parking_(parking) {}
 
   // Registers "cc.cgi" and the on-demand files under kStreamPath; the
   // object must outlive the server's listening.
@@ -79,14 +82,19 @@ class StreamControl {
   Account Authenticate(const ApiRequest& request) const;
   Source FindSource(const ApiRequest& request, const Account& account, std::time_t moment) const;
   bool MayWatchVideo(const Account& account, const Video& video) const;
-  // The user's next segment on their timeline, which moves on by it.
-  SegmentKey NextSegment(int user_id, const Source& source, std::time_t now);
-  // Waits while the segment lies more than kMaxLeadSeconds ahead.
-  void WaitUntilDue(std::time_t start) const;
+  // The user's next segment on their timeline, which moves on by it, when
+  // it is due now (it starts no more than kMaxLeadSeconds ahead); otherwise
+  // only the time when it will be due, and the timeline stays.
+  struct NextStep {
+    std::optional<SegmentKey> key;
+    std::time_t due = 0;
+  };
+  NextStep TakeNextSegment(int user_id, const Source& source, std::time_t now);
 
   const ServerContext& context_;
-  const httplib::Server& http_;
+  RequestParking& parking_;
   SegmentCache segments_;
+  WaitingSetups waiting_;
   // Guards sessions_ and on_demand_ (with its order).
   std::mutex mutex_;
   std::map<int, Session> sessions_;  // by user id

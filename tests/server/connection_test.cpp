@@ -2,16 +2,12 @@
 // every request has an overall deadline, heads and bodies are bounded and
 // arrive whole before they are parsed, and kept connections serve many
 // requests, also pipelined ones.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
 
+#include "support/raw_connection.h"
 #include "support/server_fixture.h"
 
 namespace kestrova::test {
@@ -19,55 +15,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A plain blocking TCP connection to the server, closed at the end.
-class RawConnection {
- public:
-  explicit RawConnection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    timeval wait{5, 0};
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
-  }
-  ~RawConnection() { ::close(fd_); }
-  RawConnection(const RawConnection&) = delete;
-  RawConnection& operator=(const RawConnection&) = delete;
-
-  bool Connected() const { return connected_; }
-  bool Send(std::string_view bytes) { return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size()); }
-  // Reads until the text holds `count` times `marker`, the peer closes, or 5 s pass.
-  std::string ReadUntil(std::string_view marker, int count) {
-    std::string text;
-    char buffer[4096];
-    while (Count(text, marker) < count) {
-      const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
-      if (got <= 0) break;
-      text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
-  }
-  static int Count(std::string_view text, std::string_view marker) {
-    int n = 0;
-    for (auto at = text.find(marker); at != std::string_view::npos; at = text.find(marker, at + 1)) ++n;
-    return n;
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-};
-
 constexpr std::string_view kBlank = "GET /blank.php HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
 
 // The status line of the first answer on a new connection sent these bytes.
 std::string FirstStatus(int port, std::string_view bytes) {
   RawConnection connection(port);
   connection.Send(bytes);
-  const std::string answer = connection.ReadUntil("\r\n", 1);
-  return answer.substr(0, answer.find("\r\n"));
+  return connection.StatusLine();
 }
 
 // The process's resident memory in KiB.

@@ -1,7 +1,9 @@
 // Live streams against a real kestrova-server: the set-up announces the
 // exact sizes of the segment its getvid sends, other qualities get the
 // default, bad keys and closed channels are refused; command 25 queues a
-// segment the player's reader opens; an on-demand file is an Ogg stream.
+// segment the player's reader opens; an on-demand file is an Ogg stream; set-ups
+// that must wait for the clock hold no worker, and an account cannot flood
+// the server with them.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,6 +16,7 @@
 #include "net/stream_session.h"
 #include "platform/utf8.h"
 #include "player/segment_reader.h"
+#include "support/raw_connection.h"
 #include "support/sample_screens.h"
 #include "support/server_fixture.h"
 #include "support/test_document.h"
@@ -180,6 +183,50 @@ TEST_F(LiveStreamTest, CommandTwentyFiveQueuesASegmentThePlayerOpens) {
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, Getvid(kDefaultQuality, session_)->body);
   ExpectPlayable(file);
+}
+
+TEST_F(LiveStreamTest, WaitingSetUpsHoldNoWorkerAndAFloodGetsTheBusyErrorAtOnce) {
+  // Seven set-ups in a row run the timeline 25 s ahead (1+2+4+6+6+6 s), more
+  // than a stream may lead the clock: the eighth waits until about 7 s after
+  // the first.
+  for (int i = 0; i < 7; ++i) ASSERT_EQ(SetUpStream(kNewsChannel, session_)->status, 200);
+  const std::string request = "GET " + Stream("channel_id=102&setup_type=bcast&lng_id=2&client_type=wm&query_type=setup&123",
+                                               session_) + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+  constexpr int kFlood = 30;
+  std::vector<std::unique_ptr<RawConnection>> flood;
+  for (int i = 0; i < kFlood; ++i) {
+    flood.push_back(std::make_unique<RawConnection>(server_->Port()));
+    ASSERT_TRUE(flood.back()->Send(request));
+  }
+  // A few wait, parked; every other one is refused at once as busy.
+  int busy = 0;
+  std::vector<RawConnection*> waiting;
+  const auto settled = Clock::now() + 2s;
+  for (auto& connection : flood) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(settled - Clock::now());
+    if (!connection->Answered(std::max(left, 0ms))) {
+      waiting.push_back(connection.get());
+    } else if (connection->StatusLine() == "HTTP/1.1 429 Too Many Requests") {
+      ++busy;
+    }
+  }
+  EXPECT_GE(busy, kFlood - 4);
+  EXPECT_LE(waiting.size(), 2U);
+  // Meanwhile every ordinary request is answered at once: the waiting
+  // set-ups hold no worker.
+  for (int i = 0; i < 5; ++i) {
+    const auto start = Clock::now();
+    EXPECT_EQ(api_->Raw("/blank.php")->status, 200);
+    EXPECT_LT(Clock::now() - start, 1s);
+  }
+  // Clients that close their connection cancel their set-ups: a new one
+  // waits (or, the machine being slow, is answered), never refused as busy.
+  flood.clear();
+  RawConnection next(server_->Port());
+  ASSERT_TRUE(next.Send(request));
+  if (next.Answered(1s)) {
+    EXPECT_EQ(next.StatusLine(), "HTTP/1.1 200 OK");
+  }
 }
 
 TEST_F(LiveStreamTest, TheOnDemandFileIsAnOggStreamOfABoughtVideo) {
