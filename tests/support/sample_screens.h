@@ -80,6 +80,7 @@ class SampleFormScreen : public ui::Screen {
   void Draw(ui::Painter& painter, platform::Canvas& target) override;
   void OnCurrentChanged(bool active) override;
 
+  bool IsForm() const override { return true; }
   ui::FormEditBox& Fields() { return fields_; }
   std::vector<int> activations;  // button rows activated
   std::vector<int> softKeys;     // soft keys handled without a pop-up

@@ -156,10 +156,15 @@ TEST_F(ViewTest, TheTickerTimersRunFromTheStartAndTheRealLoopDrivesThem) {
   EXPECT_NE(ticker->rotating, start);
 }
 
-TEST_F(ViewTest, TheOneSecondTimerRunsTheDetailsStepOnlyOnTheDetailsScreen) {
-  int steps = 0;
-  ui_.Screens().SetDetailsSecondStep([&] { ++steps; });
-  ui_.Install<SampleListScreen>(ui::kDetailsScreen, NumberedItems(2));
+TEST_F(ViewTest, TheOneSecondTimerRunsTheCurrentScreensStepAndRepaints) {
+  // A list with work to do every second.
+  class SteppingList : public SampleListScreen {
+   public:
+    using SampleListScreen::SampleListScreen;
+    bool RunSecondStep() override { return ++steps > 0; }
+    int steps = 0;
+  };
+  auto& stepping = ui_.Install<SteppingList>(10, NumberedItems(2));
   ShowList(NumberedItems(2));
   ui_.FireTimer(CKestrovaView::kTimerSecond);
   EXPECT_EQ(steps, 0);

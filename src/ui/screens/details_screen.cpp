@@ -88,8 +88,9 @@ void DetailsScreen::RequestPicture() {
   Submit(model::kCommandNextPreview, parameters, false);
 }
 
-void DetailsScreen::OnCurrentChanged(bool active) {
-  if (active) Owner()->SetDetailsSecondStep([this] { NextPicture(); });
+bool DetailsScreen::RunSecondStep() {
+  NextPicture();
+  return true;
 }
 
 void DetailsScreen::NextPicture() {
