@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     const std::lock_guard guard(video.Lock());
     const auto picture = video.FetchPicture();
     if (picture) {
-      const VideoLayout& layout = renderer.Prepare(kOrientation0, picture->luma.width, picture->luma.height);
+      const VideoLayout& layout =
+          renderer.Prepare(kestrova::platform::kDisplayOrientation0, picture->luma.width, picture->luma.height);
       std::uint16_t* start = screen.data() + static_cast<std::ptrdiff_t>(layout.destination.top) * kScreenWidth +
                              layout.destination.left;
       if (renderer.Render(*picture, start, kScreenWidth)) ++pictures;

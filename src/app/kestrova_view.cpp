@@ -219,7 +219,7 @@ void CKestrovaView::OnTimer(std::uint32_t id) {
     case kTimerWaiter: StepWaiter(); break;
     case kTimerDelayedStep: RunDelayedStep(); return;
     case kTimerSecond:
-      if (screenManager_.RunDetailsSecondStep()) InvalidateAndUpdate();
+      if (screenManager_.RunSecondStep()) InvalidateAndUpdate();
       break;
     default: break;
   }

@@ -51,7 +51,7 @@ void CKestrovaView::OnPointerDown(int x, int y) {
   }
   const int width = client_.Width();
   const int height = client_.Height();
-  if (ui::IsFormScreen(screenManager_.CurrentId()) && y <= kKeyboardIconHeight && x >= width - kKeyboardIconWidth) {
+  if (screenManager_.CurrentIsForm() && y <= kKeyboardIconHeight && x >= width - kKeyboardIconWidth) {
     ToggleInputPanel();
     InvalidateAndUpdate();
   }

@@ -8,7 +8,7 @@
 #include "platform/argb_image.h"
 #include "platform/bitmap.h"
 #include "platform/colour.h"
-#include "platform/messages.h"
+#include "platform/rect.h"
 
 namespace kestrova::platform {
 

@@ -17,6 +17,7 @@
 #include "platform/colour.h"
 #include "platform/font.h"
 #include "platform/messages.h"
+#include "platform/rect.h"
 
 namespace kestrova::platform {
 

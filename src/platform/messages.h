@@ -57,18 +57,6 @@ constexpr int PointY(LPARAM l) {
   return static_cast<std::int16_t>((static_cast<std::uint32_t>(l) >> 16U) & 0xFFFFU);
 }
 
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Empty() const { return right <= left || bottom <= top; }
-  bool operator==(const Rect&) const = default;
-};
-
 // Receives the messages of one window (the frame or the view).
 class MessageTarget {
  public:

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/rect.h"
 
 namespace kestrova::platform {
 

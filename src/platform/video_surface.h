@@ -25,6 +25,7 @@
 #include "platform/bitmap.h"
 #include "platform/display_state.h"
 #include "platform/messages.h"
+#include "platform/rect.h"
 
 namespace kestrova::platform {
 

@@ -16,6 +16,7 @@
 #include "platform/bitmap.h"
 #include "platform/display_state.h"
 #include "platform/messages.h"
+#include "platform/rect.h"
 #include "platform/sdl_handles.h"
 
 namespace kestrova::platform {

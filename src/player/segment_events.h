@@ -1,19 +1,15 @@
-// What the segment reader tells the view while playing. The view implements
-// it by sending its window WM_NET_RESULT with the id and a RequestResult
-// (ok flag 1, message = the programme name) for a segment opened, followed by
-// WM_NET_DONE; and WM_NET_RESULT with the id and no result for a segment
-// played to its end. Every segment is also judged once: it plays, or it is
-// dropped unplayed, so that the player screen can tell a stream that has gone
-// bad from one that plays. All are delivered synchronously on the reading
-// thread; a handler must not Pause or Stop the player, which waits for it.
+// What the segment reader tells the view while playing: a segment was opened
+// (with its programme name), a segment was played to its end, and the verdict
+// on every segment: it plays, or it is dropped unplayed, so that the player
+// screen can tell a stream that has gone bad from one that plays. The view
+// carries each to the player screen. All are delivered synchronously on the
+// reading thread; a handler must not Pause or Stop the player, which waits
+// for it.
 #pragma once
 
 #include <string>
 
 namespace kestrova::player {
-
-inline constexpr int kSegmentFinishedId = 26;
-inline constexpr int kSegmentOpenedId = 27;
 
 class SegmentEvents {
  public:

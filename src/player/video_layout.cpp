@@ -13,14 +13,12 @@ constexpr long long kOne = 65536;  // 1.0 in 16.16
 
 // Windowed, the picture leaves room for the interface around it; full screen
 // it takes the whole display.
-constexpr Rect kPortraitWindow{0, 34, 240, 230};
-constexpr Rect kPortraitFull{0, 0, 240, 320};
-constexpr Rect kLandscapeWindow{50, 30, 270, 150};
-constexpr Rect kLandscapeFull{0, 0, 320, 240};
+constexpr platform::Rect kPortraitWindow{0, 34, 240, 230};
+constexpr platform::Rect kPortraitFull{0, 0, 240, 320};
+constexpr platform::Rect kLandscapeWindow{50, 30, 270, 150};
+constexpr platform::Rect kLandscapeFull{0, 0, 320, 240};
 
 }  // namespace
-
-bool IsLandscape(int orientation) { return orientation == kOrientation90 || orientation == kOrientation270; }
 
 VideoLayout MakeLayout(int orientation, bool fullScreen, int frameWidth, int frameHeight) {
   VideoLayout layout;
@@ -28,7 +26,7 @@ VideoLayout MakeLayout(int orientation, bool fullScreen, int frameWidth, int fra
   layout.fullScreen = fullScreen;
   layout.frameWidth = frameWidth;
   layout.frameHeight = frameHeight;
-  const bool landscape = IsLandscape(orientation);
+  const bool landscape = platform::IsLandscapeOrientation(orientation);
   layout.screenWidth = landscape ? kPortraitHeight : kPortraitWidth;
   layout.screenHeight = landscape ? kPortraitWidth : kPortraitHeight;
   layout.destination = landscape ? (fullScreen ? kLandscapeFull : kLandscapeWindow)
@@ -60,11 +58,11 @@ VideoLayout MakeLayout(int orientation, bool fullScreen, int frameWidth, int fra
 SurfaceRows SurfaceRowsFor(const VideoLayout& layout, int rowPitch, int pixelPitch) {
   constexpr int kPixelBytes = 2;
   int r = std::abs(rowPitch) >= std::abs(pixelPitch) ? rowPitch / kPixelBytes : pixelPitch / kPixelBytes;
-  if (!IsLandscape(layout.orientation)) r = -r;
+  const bool landscape = platform::IsLandscapeOrientation(layout.orientation);
+  if (!landscape) r = -r;
   SurfaceRows rows;
   rows.rowStep = -static_cast<std::ptrdiff_t>(r);
-  rows.startOffset =
-      IsLandscape(layout.orientation) ? static_cast<std::ptrdiff_t>(layout.destination.Width() - 1) * r : 0;
+  rows.startOffset = landscape ? static_cast<std::ptrdiff_t>(layout.destination.Width() - 1) * r : 0;
   return rows;
 }
 

@@ -6,32 +6,21 @@
 
 #include <cstddef>
 
+#include "platform/display_state.h"
+#include "platform/rect.h"
+
 namespace kestrova::player {
 
-// Display orientations as the platform reports them.
-inline constexpr int kOrientation0 = 0;
-inline constexpr int kOrientation90 = 1;
-inline constexpr int kOrientation180 = 2;
-inline constexpr int kOrientation270 = 4;
-// Forces a new layout at the next picture.
+// Not a display orientation (those are platform::kDisplayOrientation0 to
+// 270): forces a new layout at the next picture.
 inline constexpr int kOrientationUnknown = -1;
-
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool operator==(const Rect&) const = default;
-};
 
 struct VideoLayout {
   int orientation = kOrientationUnknown;
   bool fullScreen = false;
   int screenWidth = 0;
   int screenHeight = 0;
-  Rect destination;
+  platform::Rect destination;
   int frameWidth = 0;  // luma size of the picture the layout was made for
   int frameHeight = 0;
   bool rotated = false;   // converted with a quarter turn
@@ -41,8 +30,6 @@ struct VideoLayout {
   int extentColumns = 0;  // handed to the scaler
   int extentRows = 0;
 };
-
-bool IsLandscape(int orientation);
 
 // The layout for a picture of frameWidth x frameHeight luma pixels.
 VideoLayout MakeLayout(int orientation, bool fullScreen, int frameWidth, int frameHeight);

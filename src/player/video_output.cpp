@@ -70,7 +70,7 @@ VideoOutput::DrawResult VideoOutput::DrawPicture() {
 void VideoOutput::PaintInterface(const platform::Bitmap& interface) {
   const std::lock_guard guard(video_.Lock());
   if (!surface_) return;
-  const Rect keep = renderer_.Layout().destination;
+  const platform::Rect keep = renderer_.Layout().destination;
   surface_->PaintInterface(interface, {keep.left, keep.top, keep.right, keep.bottom});
 }
 

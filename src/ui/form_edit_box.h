@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/rect.h"
 
 namespace kestrova::ui {
 

@@ -12,7 +12,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
-#include "platform/messages.h"
+#include "platform/rect.h"
 #include "ui/skin_image.h"
 #include "ui/skin_image_table.h"
 

@@ -1,7 +1,8 @@
 // The base of every screen: up to eight 32-pixel rows with a selection and
 // paging, an optional scroll bar, a modal pop-up with optional soft-key
-// buttons, and the nine operations through which the screen manager hands
-// it events, in their fixed order.
+// buttons, the nine operations through which the screen manager hands it
+// events, in their fixed order, and the traits by which the manager and the
+// view treat a screen without knowing which one it is.
 #pragma once
 
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "model/request_result.h"
 #include "platform/canvas.h"
+#include "platform/colour.h"
 #include "ui/row_rect.h"
 #include "ui/scroll_bar.h"
 
@@ -36,6 +38,9 @@ constexpr int kPointerMove = ScrollBar::kPointerMove;
 constexpr int kNoKey = -1;           // a pop-up key that is not set
 constexpr int kPopupErrorTitle = 23;  // title string of failed-request pop-ups
 constexpr int kDefaultRowsPerPage = 8;
+
+// The colour a screen's picture starts from unless the screen says otherwise.
+constexpr platform::Colour kScreenBackground = platform::Rgb(102, 102, 102);
 
 class Screen {
  public:
@@ -70,6 +75,16 @@ class Screen {
   virtual void Draw(Painter& painter, platform::Canvas& target) = 0;
   // 9. The screen becomes current (true) or stops being current (false).
   virtual void OnCurrentChanged(bool active);
+
+  // Traits. A form edits its input rows in the view's native edit box: the
+  // keyboard icon is drawn in its top-right corner, where a tap toggles the
+  // input panel.
+  virtual bool IsForm() const { return false; }
+  // The colour the picture is filled with before the screen draws itself.
+  virtual platform::Colour Background() const { return kScreenBackground; }
+  // The screen's work for the view's one-second timer while it is current;
+  // true when it has such work (the view then repaints), false when not.
+  virtual bool RunSecondStep() { return false; }
 
   void SetOwner(ScreenManager* owner) { owner_ = owner; }
   ScreenManager* Owner() const { return owner_; }

@@ -97,33 +97,21 @@ void ScreenManager::RequestDone(int command, model::RequestResultPtr result) {
   if (current_ != nullptr) current_->OnRequestDone(command, std::move(result));
 }
 
-platform::Colour ScreenManager::BackgroundOf(int screenId) {
-  if (screenId == kPlayerScreen) return kPlayerBackground;
-  if (screenId == kMainMenuScreen) return kMainMenuBackground;
-  return kScreenBackground;
-}
-
 void ScreenManager::Paint(platform::Canvas& target) {
   if (activationPending_ && current_ != nullptr) current_->OnCurrentChanged(true);
   if (needsRedraw_ && !backBuffer_.Empty()) {
     platform::Canvas canvas(backBuffer_);
-    canvas.Fill(backBuffer_.Bounds(), BackgroundOf(CurrentId()));
+    canvas.Fill(backBuffer_.Bounds(), current_ != nullptr ? current_->Background() : kScreenBackground);
     if (current_ != nullptr && painter_ != nullptr) current_->Draw(*painter_, canvas);
   }
   target.Copy(backBuffer_, 0, 0);
   if (painter_ != nullptr) {
     if (painter_->Tickers() != nullptr) painter_->Tickers()->Draw(target);
-    if (IsFormScreen(CurrentId())) DrawImage(*painter_, target, kImageKeyboard, kKeyboardIconX, kKeyboardIconY);
+    if (CurrentIsForm()) DrawImage(*painter_, target, kImageKeyboard, kKeyboardIconX, kKeyboardIconY);
     if (current_ != nullptr && current_->PopupShown()) DrawPopup(*painter_, target, *current_);
   }
   needsRedraw_ = false;
   activationPending_ = false;
-}
-
-bool ScreenManager::RunDetailsSecondStep() {
-  if (CurrentId() != kDetailsScreen || !detailsSecondStep_) return false;
-  detailsSecondStep_();
-  return true;
 }
 
 }  // namespace kestrova::ui

@@ -1,18 +1,17 @@
 // The screen manager: holds the screens (ids 0 to 22), exactly one of which
 // is current, hands it the view's events and paints it through its own back
-// buffer, adding the tickers, the keyboard icon of the form screens and the
-// pop-up on top. Changing the current screen clears the tickers, hides the
-// edit box and tells both screens.
+// buffer, adding the tickers, the keyboard icon of a form and the pop-up on
+// top. Changing the current screen clears the tickers, hides the edit box
+// and tells both screens. It asks a screen what it is by its traits and
+// names none.
 #pragma once
 
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "model/request_result.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
-#include "platform/colour.h"
 #include "ui/screen.h"
 #include "ui/navigator.h"
 #include "ui/screen_ids.h"
@@ -23,17 +22,9 @@ namespace kestrova::ui {
 class Painter;
 class ViewHost;
 
-
-constexpr platform::Colour kScreenBackground = platform::Rgb(102, 102, 102);
-constexpr platform::Colour kMainMenuBackground = platform::Rgb(81, 81, 82);
-constexpr platform::Colour kPlayerBackground = platform::Rgb(0, 0, 0);
-
-// Where the keyboard icon of the form screens sits.
+// Where the keyboard icon of a form sits.
 constexpr int kKeyboardIconX = 200;
 constexpr int kKeyboardIconY = 2;
-
-// The screens with a native edit box.
-constexpr bool IsFormScreen(int id) { return id == kLoginScreen || id == kGiftCodeScreen || id == kFeedbackScreen; }
 
 class ScreenManager {
  public:
@@ -53,6 +44,8 @@ class ScreenManager {
   Screen* GetScreen(int id) const;
   Screen* Current() const { return current_; }
   int CurrentId() const { return current_ != nullptr ? current_->Id() : -1; }
+  // Whether the current screen is a form (it has the keyboard icon).
+  bool CurrentIsForm() const { return current_ != nullptr && current_->IsForm(); }
 
   // The navigation rules (the screens supply them); Start and Navigate do
   // nothing without.
@@ -89,13 +82,9 @@ class ScreenManager {
   ViewHost* Host() const { return host_; }
   const platform::Bitmap& BackBuffer() const { return backBuffer_; }
 
-  // The one-second step of the details screen (run by the view's one-second
-  // timer while that screen is current); set by the screen itself.
-  void SetDetailsSecondStep(std::function<void()> step) { detailsSecondStep_ = std::move(step); }
-  // Runs it when the details screen is current; true when it ran.
-  bool RunDetailsSecondStep();
-
-  static platform::Colour BackgroundOf(int screenId);
+  // The current screen's work for the view's one-second timer; true when it
+  // has such work.
+  bool RunSecondStep() { return current_ != nullptr && current_->RunSecondStep(); }
 
  private:
   Painter* painter_ = nullptr;
@@ -106,7 +95,6 @@ class ScreenManager {
   platform::Bitmap backBuffer_;
   bool needsRedraw_ = true;
   ViewHost* host_ = nullptr;
-  std::function<void()> detailsSecondStep_;
   std::unique_ptr<Navigator> navigator_;
 };
 

@@ -13,7 +13,7 @@
 #include "platform/canvas.h"
 #include "platform/colour.h"
 #include "platform/font.h"
-#include "platform/messages.h"
+#include "platform/rect.h"
 
 namespace kestrova::ui {
 

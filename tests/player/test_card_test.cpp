@@ -82,12 +82,12 @@ TEST(TestCardPicture, BarsLandInEveryOrientationAndMode) {
   };
   const std::vector<Case> cases = {
       // Straight, 320 -> 240 across: bars 30 wide; the picture is 180 rows of 196.
-      {kOrientation0, false, [](int k) { return std::pair{10, 30 * k + 15}; }, 190},
+      {platform::kDisplayOrientation0, false, [](int k) { return std::pair{10, 30 * k + 15}; }, 190},
       // Turned counter-clockwise at 1:1: the card's left edge at the bottom.
-      {kOrientation180, true, [](int k) { return std::pair{319 - (40 * k + 20), 10}; }, -1},
-      {kOrientation270, true, [](int k) { return std::pair{319 - (40 * k + 20), 10}; }, -1},
+      {platform::kDisplayOrientation180, true, [](int k) { return std::pair{319 - (40 * k + 20), 10}; }, -1},
+      {platform::kDisplayOrientation270, true, [](int k) { return std::pair{319 - (40 * k + 20), 10}; }, -1},
       // Turned at 1/2: bars 20 rows high; rows 160 to 219 below the picture.
-      {kOrientation90, false, [](int k) { return std::pair{(319 - (40 * k + 20)) / 2, 5}; }, 200},
+      {platform::kDisplayOrientation90, false, [](int k) { return std::pair{(319 - (40 * k + 20)) / 2, 5}; }, 200},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "orientation " << c.orientation << " full " << c.fullScreen);

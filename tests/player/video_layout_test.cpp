@@ -23,8 +23,8 @@ std::vector<std::uint16_t> ScaleNumbered(const VideoLayout& layout) {
 }
 
 TEST(VideoLayout, QcifPortraitWindowedFillsTheRectangleInsideThePicture) {
-  const VideoLayout layout = MakeLayout(kOrientation0, false, 176, 144);
-  EXPECT_EQ(layout.destination, (Rect{0, 34, 240, 230}));
+  const VideoLayout layout = MakeLayout(platform::kDisplayOrientation0, false, 176, 144);
+  EXPECT_EQ(layout.destination, (platform::Rect{0, 34, 240, 230}));
   EXPECT_EQ(layout.scaleStep, 48148);
   EXPECT_FALSE(layout.rotated);
   ASSERT_EQ(layout.extentColumns, 240);
@@ -37,8 +37,8 @@ TEST(VideoLayout, QcifPortraitWindowedFillsTheRectangleInsideThePicture) {
 }
 
 TEST(VideoLayout, QcifPortraitFullScreenIsTurnedAndBlackBelow) {
-  const VideoLayout layout = MakeLayout(kOrientation180, true, 176, 144);
-  EXPECT_EQ(layout.destination, (Rect{0, 0, 240, 320}));
+  const VideoLayout layout = MakeLayout(platform::kDisplayOrientation180, true, 176, 144);
+  EXPECT_EQ(layout.destination, (platform::Rect{0, 0, 240, 320}));
   EXPECT_TRUE(layout.rotated);
   EXPECT_EQ(layout.sourceColumns, 144);
   EXPECT_EQ(layout.sourceRows, 176);
@@ -52,9 +52,9 @@ TEST(VideoLayout, QcifPortraitFullScreenIsTurnedAndBlackBelow) {
 }
 
 TEST(VideoLayout, LandscapeRectanglesAndExtents) {
-  const VideoLayout windowed = MakeLayout(kOrientation90, false, 320, 240);
+  const VideoLayout windowed = MakeLayout(platform::kDisplayOrientation90, false, 320, 240);
   EXPECT_EQ(windowed.screenWidth, 320);
-  EXPECT_EQ(windowed.destination, (Rect{50, 30, 270, 150}));
+  EXPECT_EQ(windowed.destination, (platform::Rect{50, 30, 270, 150}));
   // Turned like full screen (the display memory runs along the logical
   // columns), fitted into 220 x 120 at half size.
   EXPECT_TRUE(windowed.rotated);
@@ -62,8 +62,8 @@ TEST(VideoLayout, LandscapeRectanglesAndExtents) {
   EXPECT_EQ(windowed.extentRows, 220);
   EXPECT_EQ(windowed.scaleStep, 240 * 65536 / 120);
 
-  const VideoLayout full = MakeLayout(kOrientation270, true, 160, 120);
-  EXPECT_EQ(full.destination, (Rect{0, 0, 320, 240}));
+  const VideoLayout full = MakeLayout(platform::kDisplayOrientation270, true, 160, 120);
+  EXPECT_EQ(full.destination, (platform::Rect{0, 0, 320, 240}));
   EXPECT_TRUE(full.rotated);
   EXPECT_EQ(full.extentColumns, 240);
   EXPECT_EQ(full.extentRows, 320);
@@ -76,11 +76,11 @@ TEST(VideoLayout, LandscapeRectanglesAndExtents) {
 }
 
 TEST(VideoLayout, SurfaceRowsFollowThePitches) {
-  const VideoLayout portrait = MakeLayout(kOrientation0, false, 320, 240);
+  const VideoLayout portrait = MakeLayout(platform::kDisplayOrientation0, false, 320, 240);
   const SurfaceRows down = SurfaceRowsFor(portrait, 480, 2);
   EXPECT_EQ(down.startOffset, 0);
   EXPECT_EQ(down.rowStep, 240);
-  const VideoLayout landscape = MakeLayout(kOrientation90, true, 320, 240);
+  const VideoLayout landscape = MakeLayout(platform::kDisplayOrientation90, true, 320, 240);
   const SurfaceRows turned = SurfaceRowsFor(landscape, 2, -640);
   EXPECT_EQ(turned.rowStep, 320);
   EXPECT_EQ(turned.startOffset, 319 * -320);

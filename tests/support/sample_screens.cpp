@@ -22,17 +22,17 @@ std::vector<SampleItem> NumberedItems(int count, std::wstring_view prefix) {
 
 std::vector<SampleItem> SampleChannelRows(std::size_t count) {
   std::vector<SampleItem> items = {
-      {L"Kestrova News", 19, -1, L"24/7"},
-      {L"Morning Show with a title far too long for one row", 19, -1, L""},
-      {L"Documentary", 19, 20, L""},
-      {L"Sports Live", 19, -1, L"HD"},
-      {L"Movies", 13, -1, L"12"},
-      {L"Music", 19, -1, L""},
-      {L"Kids", 19, -1, L""},
-      {L"Science", 19, -1, L""},
-      {L"Travel", 19, -1, L""},
-      {L"Weather", 19, -1, L""},
-      {L"Cooking", 19, -1, L""},
+      {L"Kestrova News", ui::kImageIconTv, -1, L"24/7"},
+      {L"Morning Show with a title far too long for one row", ui::kImageIconTv, -1, L""},
+      {L"Documentary", ui::kImageIconTv, ui::kImageIconHeart, L""},
+      {L"Sports Live", ui::kImageIconTv, -1, L"HD"},
+      {L"Movies", ui::kImageIconFolder, -1, L"12"},
+      {L"Music", ui::kImageIconTv, -1, L""},
+      {L"Kids", ui::kImageIconTv, -1, L""},
+      {L"Science", ui::kImageIconTv, -1, L""},
+      {L"Travel", ui::kImageIconTv, -1, L""},
+      {L"Weather", ui::kImageIconTv, -1, L""},
+      {L"Cooking", ui::kImageIconTv, -1, L""},
   };
   items.resize(std::min(count, items.size()));
   return items;

@@ -10,6 +10,7 @@
 #include "ui/form_edit_box.h"
 #include "ui/screen.h"
 #include "ui/screen_manager.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::test {
 
@@ -33,7 +34,7 @@ class SampleListScreen : public ui::Screen {
   static constexpr int kTitleString = 101;       // "Channels"
   static constexpr int kMiddleSoftKey = 105;     // "Select"
   static constexpr int kRightSoftKey = 2;        // "Back"
-  static constexpr int kHeaderIcon = 19;         // the TV icon
+  static constexpr int kHeaderIcon = ui::kImageIconTv;
 
   SampleListScreen(int id, std::vector<SampleItem> items);
 
@@ -79,6 +80,7 @@ class SampleFormScreen : public ui::Screen {
   bool OnKeyDown(int key) override;
   void Draw(ui::Painter& painter, platform::Canvas& target) override;
   void OnCurrentChanged(bool active) override;
+  bool IsForm() const override { return true; }
 
   ui::FormEditBox& Fields() { return fields_; }
   std::vector<int> activations;  // button rows activated

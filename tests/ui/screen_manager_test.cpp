@@ -16,13 +16,20 @@
 namespace kestrova::test {
 namespace {
 
-// A screen that draws nothing of its own.
+// A screen that draws nothing of its own, with the traits it is given.
 class BlankScreen : public ui::Screen {
  public:
-  explicit BlankScreen(int id) : ui::Screen(id) {}
+  explicit BlankScreen(int id, bool form = false, platform::Colour background = ui::kScreenBackground)
+      : ui::Screen(id), form_(form), background_(background) {}
   void Draw(ui::Painter&, platform::Canvas&) override {}
   void OnCurrentChanged(bool active) override { changes.push_back(active); }
+  bool IsForm() const override { return form_; }
+  platform::Colour Background() const override { return background_; }
   std::vector<bool> changes;
+
+ private:
+  bool form_;
+  platform::Colour background_;
 };
 
 class ScreenManagerTest : public ::testing::Test {
@@ -73,24 +80,26 @@ TEST_F(ScreenManagerTest, NavigationEndsThePopupOfTheScreenLeft) {
   EXPECT_FALSE(first.PopupShown());
 }
 
-TEST_F(ScreenManagerTest, EachScreenGetsItsBackgroundAndTheFormScreensTheKeyboardIcon) {
-  for (const int id : {1, 5, 8, 9, 11, 19}) ui_.Install<BlankScreen>(id);
+TEST_F(ScreenManagerTest, EachScreenGetsItsOwnBackgroundAndAFormTheKeyboardIcon) {
+  const platform::Colour black = platform::Rgb(0, 0, 0);
+  const platform::Colour dark = platform::Rgb(81, 81, 82);
+  struct Case {
+    int id;
+    bool form;
+    platform::Colour background;
+  } cases[] = {{9, false, ui::kScreenBackground}, {10, true, ui::kScreenBackground}, {11, false, dark},
+               {12, true, black}};
+  for (const auto& c : cases) ui_.Install<BlankScreen>(c.id, c.form, c.background);
   const auto& icon = ui_.GetPainter().Image(ui::kImageKeyboard);
   const int iconX = ui::kKeyboardIconX + icon.width / 2;
   const int iconY = ui::kKeyboardIconY + icon.height / 2;
   const platform::Colour iconPixel = platform::FromRgb565(icon.cache.Pixel(icon.width / 2, icon.height / 2));
   ASSERT_FALSE(SameColour(iconPixel, ui::kScreenBackground));
-  struct Case {
-    int id;
-    platform::Colour background;
-    bool keyboard;
-  } cases[] = {{1, ui::kScreenBackground, true},   {5, ui::kMainMenuBackground, false},
-               {8, ui::kScreenBackground, true},   {9, ui::kScreenBackground, false},
-               {11, ui::kPlayerBackground, false}, {19, ui::kScreenBackground, true}};
   for (const auto& c : cases) {
     ui_.Show(c.id);
     EXPECT_TRUE(SameColour(ui_.Pixel(100, 150), c.background)) << c.id;
-    EXPECT_EQ(SameColour(ui_.Pixel(iconX, iconY), iconPixel), c.keyboard) << c.id;
+    EXPECT_EQ(SameColour(ui_.Pixel(iconX, iconY), iconPixel), c.form) << c.id;
+    EXPECT_EQ(ui_.Screens().CurrentIsForm(), c.form) << c.id;
   }
 }
 

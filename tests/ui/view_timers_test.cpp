@@ -109,7 +109,7 @@ TEST_F(ViewTest, TheBusyNotificationsArriveFromAWorkerThread) {
 
 TEST_F(ViewTest, AHorizontalTickerRotatesOnTheTwoHundredMillisecondTimer) {
   const std::wstring text = L"A focused channel name far too long for its row";
-  ShowList({{text, 19, -1, L""}, {L"Short", 19, -1, L""}});
+  ShowList({{text, ui::kImageIconTv, -1, L""}, {L"Short", ui::kImageIconTv, -1, L""}});
   const ui::Ticker* ticker = ui_.View().Tickers().Find(ui::kTickerFirstRow);
   ASSERT_NE(ticker, nullptr);
   ASSERT_FALSE(ticker->disabled);
@@ -127,7 +127,7 @@ TEST_F(ViewTest, AHorizontalTickerRotatesOnTheTwoHundredMillisecondTimer) {
 }
 
 TEST_F(ViewTest, TickersStandStillWhileAPopupIsUpOrTheViewIsBusy) {
-  auto& list = ShowList({{L"A focused channel name far too long for its row", 19, -1, L""}});
+  auto& list = ShowList({{L"A focused channel name far too long for its row", ui::kImageIconTv, -1, L""}});
   const ui::Ticker* ticker = ui_.View().Tickers().Find(ui::kTickerFirstRow);
   ASSERT_NE(ticker, nullptr);
   const std::wstring start = ticker->rotating;
@@ -149,29 +149,36 @@ TEST_F(ViewTest, TheTickerTimersRunFromTheStartAndTheRealLoopDrivesThem) {
     EXPECT_TRUE(ui_.TimerRunning(id)) << id;
   }
   EXPECT_FALSE(ui_.TimerRunning(CKestrovaView::kTimerWaiter));
-  ShowList({{L"A focused channel name far too long for its row", 19, -1, L""}});
+  ShowList({{L"A focused channel name far too long for its row", ui::kImageIconTv, -1, L""}});
   const ui::Ticker* ticker = ui_.View().Tickers().Find(ui::kTickerFirstRow);
   const std::wstring start = ticker->rotating;
   ui_.RunFor(std::chrono::milliseconds(700));
   EXPECT_NE(ticker->rotating, start);
 }
 
-TEST_F(ViewTest, TheOneSecondTimerRunsTheDetailsStepOnlyOnTheDetailsScreen) {
-  int steps = 0;
-  ui_.Screens().SetDetailsSecondStep([&] { ++steps; });
-  ui_.Install<SampleListScreen>(ui::kDetailsScreen, NumberedItems(2));
+TEST_F(ViewTest, TheOneSecondTimerRunsTheCurrentScreensStepAndRepaints) {
+  // A list with work to do every second.
+  class SteppingList : public SampleListScreen {
+   public:
+    using SampleListScreen::SampleListScreen;
+    bool RunSecondStep() override { return ++steps > 0; }
+    int steps = 0;
+  };
+  auto& stepping = ui_.Install<SteppingList>(10, NumberedItems(2));
   ShowList(NumberedItems(2));
+  int paints = ui_.PaintCount();
   ui_.FireTimer(CKestrovaView::kTimerSecond);
-  EXPECT_EQ(steps, 0);
-  ui_.Show(ui::kDetailsScreen);
-  const int paints = ui_.PaintCount();
+  EXPECT_EQ(stepping.steps, 0);
+  EXPECT_EQ(ui_.PaintCount(), paints);  // a screen without such work is left alone
+  ui_.Show(10);
+  paints = ui_.PaintCount();
   ui_.FireTimer(CKestrovaView::kTimerSecond);
-  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(stepping.steps, 1);
   EXPECT_GT(ui_.PaintCount(), paints);
 }
 
 TEST_F(ViewTest, APlayingPlayerOwnsTheScreenAndComesBackAfterADisplayReset) {
-  ShowList({{L"A focused channel name far too long for its row", 19, -1, L""}});
+  ShowList({{L"A focused channel name far too long for its row", ui::kImageIconTv, -1, L""}});
   int closed = 0;
   FakePlayer* player = nullptr;
   ui_.View().SetPlayerFactory([&](CKestrovaView&) {

@@ -11,19 +11,18 @@
 #include "ui/rows.h"
 #include "ui/screens/channel_programme_screen.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
 constexpr int kRowsPerPage = 7;
-constexpr int kBandImage = 30;
 constexpr int kBandTop = 34;
 constexpr int kBandLine = 64;
 constexpr int kBandInset = 35;
 constexpr int kBandTextTop = 33;
 constexpr int kBandTextBottom = 65;
-constexpr int kArrowIcon = 26;
 constexpr int kEmptyBlockText = 10000;
 constexpr int kSoftOpen = 1;
 constexpr std::wstring_view kProgrammeType = L"Video";
@@ -130,8 +129,8 @@ void BlockProgrammeScreen::Draw(Painter& painter, platform::Canvas& target) {
     title = block_->name;
     if (block_->day != nullptr) title += L" " + FormatDate(static_cast<std::time_t>(block_->day->date), L"%d/%m/%Y");
   }
-  DrawHeader(painter, target, kTvIcon, title, L"");
-  DrawImage(painter, target, kBandImage, 0, kBandTop);
+  DrawHeader(painter, target, kImageIconTv, title, L"");
+  DrawImage(painter, target, kImageTimeSwitcher, 0, kBandTop);
   DrawLine(painter, target, 0, kBandLine, width, kBandLine, kBandLineColour);
   const platform::Rect band{kBandInset, kBandTextTop, width - kBandInset, kBandTextBottom};
   if (block_ == nullptr || itemCount_ == 0) {
@@ -157,7 +156,7 @@ void BlockProgrammeScreen::Draw(Painter& painter, platform::Canvas& target) {
     const std::wstring start = FormatDate(static_cast<std::time_t>(entry.startTime), L"%H:%M");
     parts.leftCaption = start;
     parts.captionSample = kStartSample;
-    parts.rightIcon = kArrowIcon;
+    parts.rightIcon = kImageArrowRight;
     DrawListRow(painter, target, row, entry.name, i == selection_, kTickerFirstRow + row, parts);
   }
   if (scrollBar_) scrollBar_->Draw(target);

@@ -3,6 +3,7 @@
 #include "resources/string_table.h"
 #include "ui/labels.h"
 #include "ui/painter.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
@@ -18,7 +19,7 @@ constexpr int kNoChannelText = 49;
 }  // namespace
 
 void DrawChannelCard(Painter& painter, platform::Canvas& target, const model::CatalogueItem* channel, int top) {
-  DrawImage(painter, target, kCardBackgroundImage, 0, top);
+  DrawImage(painter, target, kImagePlate, 0, top);
   const int width = painter.ScreenWidth();
   if (channel == nullptr) {
     DrawLabel(painter, target, resources::Strings().Get(kNoChannelText),

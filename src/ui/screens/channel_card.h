@@ -12,7 +12,6 @@ class Painter;
 
 namespace kestrova::ui::screens {
 
-constexpr int kCardBackgroundImage = 35;
 constexpr int kCardHeight = 64;
 constexpr int kCardNameTicker = 6;
 constexpr int kCardDescriptionTicker = 7;

@@ -11,14 +11,13 @@
 #include "ui/screens/list_drawing.h"
 #include "ui/screens/logo_thumbnail.h"
 #include "ui/screens/subscription_offer.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
 constexpr int kTitle = 101;
-constexpr int kFolderIcon = 13;
-constexpr int kArrowIcon = 26;
 constexpr int kRowsPerPage = 8;
 constexpr int kRowsBelowCard = 6;
 constexpr int kCardRows = 2;             // the card takes the place of two rows
@@ -171,7 +170,7 @@ void ChannelFoldersScreen::OnRequestDone(int command, model::RequestResultPtr re
 }
 
 void ChannelFoldersScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kTvIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kImageIconTv, kTitle, L"");
   const model::FolderNode& folder = Folder();
   const bool header = HasHeaderArea();
   if (header) DrawChannelCard(painter, target, folder.folderEntry, kRowHeight);
@@ -188,8 +187,8 @@ void ChannelFoldersScreen::Draw(Painter& painter, platform::Canvas& target) {
       continue;
     }
     ListRowParts parts;
-    if (kind == EntryKind::kSubFolder && entry->logoImage.Empty()) parts.leftIcon = kFolderIcon;
-    if (kind == EntryKind::kChannel) parts.rightIcon = kArrowIcon;
+    if (kind == EntryKind::kSubFolder && entry->logoImage.Empty()) parts.leftIcon = kImageIconFolder;
+    if (kind == EntryKind::kChannel) parts.rightIcon = kImageArrowRight;
     const platform::ArgbImage logo = FitLogo(entry->logoImage, kLogoSide);
     const bool showLogo = !logo.Empty();
     if (showLogo) {

@@ -9,6 +9,7 @@
 #include "ui/screens/channel_screen.h"
 #include "ui/screens/day_choice_screen.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
@@ -94,7 +95,7 @@ void ChannelProgrammeScreen::OnRequestDone(int command, model::RequestResultPtr 
 }
 
 void ChannelProgrammeScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kTvIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kImageIconTv, kTitle, L"");
   DrawListRows(painter, target, *this, [this](int i, ListRowParts& parts) -> std::wstring {
     if (day_ == nullptr || i < 0 || static_cast<std::size_t>(i) >= day_->blocks.size()) return {};
     const model::ProgrammeBlock& block = *day_->blocks[static_cast<std::size_t>(i)];

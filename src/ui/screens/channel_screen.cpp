@@ -11,6 +11,7 @@
 #include "ui/screens/list_drawing.h"
 #include "ui/screens/now_next_screen.h"
 #include "ui/screens/subscription_offer.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -20,7 +21,6 @@ constexpr int kRowsPerPage = 4;
 constexpr int kFirstActionRow = 2;  // below the card, at y = 96
 constexpr int kWatchText = 36;
 constexpr int kBuyText = 134;
-constexpr int kBuyIcon = 15;
 constexpr int kRefreshText = 135;
 constexpr int kNextText = 108;
 constexpr int kPreviousText = 99;
@@ -138,7 +138,7 @@ void ChannelScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 
 void ChannelScreen::Draw(Painter& painter, platform::Canvas& target) {
   const model::CatalogueItem* channel = Channel();
-  DrawHeader(painter, target, kTvIcon, channel != nullptr ? std::wstring_view(channel->name) : std::wstring_view(), L"");
+  DrawHeader(painter, target, kImageIconTv, channel != nullptr ? std::wstring_view(channel->name) : std::wstring_view(), L"");
   DrawChannelCard(painter, target, channel, kRowHeight);
   const resources::StringTable& strings = resources::Strings();
   for (int i = 0; i < static_cast<int>(actionRows_.size()); ++i) {
@@ -149,7 +149,7 @@ void ChannelScreen::Draw(Painter& painter, platform::Canvas& target) {
       case Row::kWatch: DrawListRow(painter, target, row, strings.Get(kWatchText), selected, ticker); break;
       case Row::kBuy: {
         ListRowParts parts;
-        parts.rightIcon = kBuyIcon;
+        parts.rightIcon = kImageIconMoney;
         DrawListRow(painter, target, row, strings.Get(kBuyText), selected, ticker, parts);
         break;
       }

@@ -13,11 +13,11 @@
 #include "ui/painter.h"
 #include "ui/screens/channel_programme_screen.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kIcon = 12;
 constexpr int kTitle = 58;
 constexpr std::size_t kDayTextLength = 64;
 
@@ -97,7 +97,7 @@ void DayChoiceScreen::OnRequestDone(int command, model::RequestResultPtr result)
 }
 
 void DayChoiceScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kIcon, kTitle, FormatDate(static_cast<std::time_t>(chosenDate_), L"%d/%m"));
+  DrawHeaderById(painter, target, kImageIconCalendar, kTitle, FormatDate(static_cast<std::time_t>(chosenDate_), L"%d/%m"));
   DrawListRows(painter, target, *this, [this](int i, ListRowParts&) -> std::wstring {
     if (channel_ == nullptr || i < 0 || static_cast<std::size_t>(i) >= channel_->programmeDays.size()) return {};
     return DayText(channel_->programmeDays[static_cast<std::size_t>(i)]->date);

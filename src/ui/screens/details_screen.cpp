@@ -14,6 +14,7 @@
 #include "ui/screens/now_next_screen.h"
 #include "ui/screens/subscription_offer.h"
 #include "ui/screens/video_catalogue_screen.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -23,11 +24,9 @@ constexpr int kRowsPerPage = 2;
 constexpr int kFirstRow = 1;  // rows at y = 64 and y = 96
 constexpr int kWatchText = 36;
 constexpr int kFavouriteText = 7;
-constexpr int kFavouriteIcon = 15;
 constexpr int kPayText = 72;
 constexpr int kNoBillError = 1501;
 constexpr int kPicturesTop = 128;
-constexpr int kSoftKeyBarImage = 27;
 
 enum Row { kWatchRow = 0, kFavouriteRow = 1 };
 
@@ -88,8 +87,9 @@ void DetailsScreen::RequestPicture() {
   Submit(model::kCommandNextPreview, parameters, false);
 }
 
-void DetailsScreen::OnCurrentChanged(bool active) {
-  if (active) Owner()->SetDetailsSecondStep([this] { NextPicture(); });
+bool DetailsScreen::RunSecondStep() {
+  NextPicture();
+  return true;
 }
 
 void DetailsScreen::NextPicture() {
@@ -188,11 +188,11 @@ void DetailsScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 }
 
 void DetailsScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeader(painter, target, kTvIcon, record_ != nullptr ? std::wstring_view(record_->name) : L"", L"");
+  DrawHeader(painter, target, kImageIconTv, record_ != nullptr ? std::wstring_view(record_->name) : L"", L"");
   const resources::StringTable& strings = resources::Strings();
   DrawListRow(painter, target, kFirstRow, strings.Get(kWatchText), selection_ == kWatchRow, kTickerFirstRow + kFirstRow);
   ListRowParts favourite;
-  if (record_ != nullptr && record_->favorite != 0) favourite.rightIcon = kFavouriteIcon;
+  if (record_ != nullptr && record_->favorite != 0) favourite.rightIcon = kImageIconMoney;
   DrawListRow(painter, target, kFirstRow + 1, strings.Get(kFavouriteText), selection_ == kFavouriteRow,
               kTickerFirstRow + kFirstRow + 1, favourite);
   const auto& pictures = Data().previews.pictures;
@@ -204,7 +204,7 @@ void DetailsScreen::Draw(Painter& painter, platform::Canvas& target) {
   }
   if (shown_ < loaded_ && static_cast<std::size_t>(shown_) < pictures.size()) {
     const platform::ArgbImage& picture = pictures[static_cast<std::size_t>(shown_)];
-    const int bottom = painter.ScreenHeight() - painter.Image(kSoftKeyBarImage).height;
+    const int bottom = painter.ScreenHeight() - painter.Image(kImageBottomLine).height;
     const platform::Rect area{0, kPicturesTop, painter.ScreenWidth(), bottom};
     if (!picture.Empty()) {
       const platform::ClipScope clip(target, area);

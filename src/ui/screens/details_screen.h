@@ -18,8 +18,9 @@ class DetailsScreen final : public CatalogueScreen {
   bool Enter(const ScreenEntry& entry) override;
   void OnPopupKey(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
-  void OnCurrentChanged(bool active) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
+  // Once a second while current: the slideshow's next picture.
+  bool RunSecondStep() override;
 
   model::ProgrammeElement* Record() const { return record_; }
   int PicturesRequested() const { return requested_; }

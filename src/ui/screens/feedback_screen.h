@@ -26,6 +26,7 @@ class FeedbackScreen final : public CatalogueScreen {
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
   void OnCurrentChanged(bool active) override;
+  bool IsForm() const override { return true; }
 
   const std::wstring& Text(int row) const { return fields_.Text(row); }
   int ReturnScreen() const { return returnScreen_; }

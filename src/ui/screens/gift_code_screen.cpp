@@ -17,7 +17,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kHeaderIcon = 15;
 constexpr int kTitle = 117;
 constexpr int kCodeCaption = 14;
 constexpr int kActivateText = 20;
@@ -80,7 +79,7 @@ void GiftCodeScreen::OnRequestDone(int command, model::RequestResultPtr result) 
 }
 
 void GiftCodeScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kHeaderIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kImageIconMoney, kTitle, L"");
   const resources::StringTable& strings = resources::Strings();
   const int width = painter.ScreenWidth();
   const int row = DrawRow(kCodeRow);

@@ -23,6 +23,7 @@ class GiftCodeScreen final : public CatalogueScreen {
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
   void OnCurrentChanged(bool active) override;
+  bool IsForm() const override { return true; }
 
   const std::wstring& Code() const { return fields_.Text(kCodeRow); }
 

@@ -7,12 +7,12 @@
 #include "ui/painter.h"
 #include "ui/screens/help_themes_screen.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
 constexpr int kTextTop = 36;             // below the header
-constexpr int kSoftKeyBarImage = 27;
 constexpr std::wstring_view kSubjectBreak = L"\n";
 constexpr std::wstring_view kTextBreak = L"\n\n";
 
@@ -67,7 +67,7 @@ void HelpTextScreen::Draw(Painter& painter, platform::Canvas& target) {
   DrawHeader(painter, target, kNoIcon, title_, L"");
   const platform::Font* font = painter.FontText();
   if (font != nullptr) {
-    const int bottom = painter.ScreenHeight() - painter.Image(kSoftKeyBarImage).height;
+    const int bottom = painter.ScreenHeight() - painter.Image(kImageBottomLine).height;
     const int right = painter.ScreenWidth() - kBarMargin - ScrollBar::kWidth;
     const platform::ClipScope clip(target, {0, kTextTop, painter.ScreenWidth(), bottom});
     const std::wstring_view text(text_);

@@ -8,6 +8,7 @@
 #include "ui/painter.h"
 #include "ui/rows.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int kTitle = 89;
 constexpr int kFeedbackText = 62;
-constexpr int kFolderIcon = 13;
 
 }  // namespace
 
@@ -65,7 +65,7 @@ void HelpThemesScreen::Draw(Painter& painter, platform::Canvas& target) {
     }
     if (static_cast<std::size_t>(i) >= themes.size()) break;
     ListRowParts parts;
-    parts.leftIcon = kFolderIcon;
+    parts.leftIcon = kImageIconFolder;
     DrawListRow(painter, target, row, themes[static_cast<std::size_t>(i)]->name, selected, kTickerFirstRow + row,
                 parts);
   }

@@ -7,11 +7,11 @@
 #include "ui/bars.h"
 #include "ui/painter.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kHeaderIcon = 14;
 constexpr int kTitle = 9;
 constexpr int kLanguageCount = 4;
 // The language names in the order of the language index 1 to 4.
@@ -61,7 +61,7 @@ void LanguageScreen::OnRequestDone(int command, model::RequestResultPtr result) 
 }
 
 void LanguageScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kHeaderIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kImageIconLanguage, kTitle, L"");
   DrawListRows(painter, target, *this, [](int i, ListRowParts&) {
     return resources::Strings().Get(kLanguageNames[static_cast<std::size_t>(i)]);
   });

@@ -19,7 +19,6 @@ constexpr int kSoftKeySelect = 105;
 constexpr int kSoftKeyBack = 2;
 constexpr int kSoftKeyExit = 12;
 constexpr int kNoSoftKey = 10000;  // an empty label
-constexpr int kTvIcon = 19;        // the header icon of the channel and programme screens
 constexpr int kNoticeTitle = 44;   // title of notice and confirmation pop-ups
 constexpr int kKeyConfirm = 21;    // left pop-up key that confirms
 constexpr int kKeyDecline = 22;    // right pop-up key that declines

@@ -4,12 +4,11 @@
 #include "ui/bars.h"
 #include "ui/painter.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kCountryIcon = 16;
-constexpr int kZoneIcon = 12;
 constexpr int kCountryTitle = 27;
 constexpr int kOperatorTitle = 28;
 constexpr int kZoneTitle = 33;
@@ -129,7 +128,7 @@ void LocationScreen::OnRequestDone(int command, model::RequestResultPtr result) 
 }
 
 void LocationScreen::Draw(Painter& painter, platform::Canvas& target) {
-  const int icon = id_ == kZoneScreen ? kZoneIcon : kCountryIcon;
+  const int icon = id_ == kZoneScreen ? kImageIconCalendar : kImageIconOperator;
   const int title = id_ == kCountryScreen ? kCountryTitle : id_ == kOperatorScreen ? kOperatorTitle : kZoneTitle;
   DrawHeaderById(painter, target, icon, title, L"");
   DrawListRows(painter, target, *this, [this](int i, ListRowParts&) { return ItemText(i); });

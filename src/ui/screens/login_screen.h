@@ -37,6 +37,7 @@ class LoginScreen final : public CatalogueScreen {
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
   void OnCurrentChanged(bool active) override;
+  bool IsForm() const override { return true; }
 
   const std::wstring& LoginText() const { return fields_.Text(kLoginRow); }
   const std::wstring& PasswordText() const { return fields_.Text(kPasswordRow); }

@@ -13,7 +13,6 @@
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kMenuLogo = 33;
 constexpr int kHelpSoftKey = 89;
 constexpr int kTileLabelHeight = 16;
 constexpr int kTileAreaTop = 64;    // below the two label lines
@@ -26,10 +25,10 @@ struct Tile {
   int description;
 };
 constexpr std::array<Tile, MainMenuScreen::kTileCount> kTiles = {{
-    {4, 8, 101, 109},   // channels
-    {6, 10, 1, 111},    // settings
-    {5, 9, 5, 110},     // videos
-    {7, 11, 69, 112},   // messages
+    {kImageGridSelChannels, kImageGridUnselChannels, 101, 109},
+    {kImageGridSelSettings, kImageGridUnselSettings, 1, 111},
+    {kImageGridSelVideos, kImageGridUnselVideos, 5, 110},
+    {kImageGridSelMessages, kImageGridUnselMessages, 69, 112},
 }};
 
 // Left and right walk through the tiles in a ring; up and down change rows.
@@ -146,8 +145,8 @@ void MainMenuScreen::Draw(Painter& painter, platform::Canvas& target) {
   DrawHeader(painter, target, kNoIcon, L"", L"");
   const int width = painter.ScreenWidth();
   const int header = painter.Image(kImageTopLine).height;
-  const SkinImage& logo = painter.Image(kMenuLogo);
-  DrawImage(painter, target, kMenuLogo, (width - logo.width) / 2, (header - logo.height) / 2);
+  const SkinImage& logo = painter.Image(kImageMenuLogo);
+  DrawImage(painter, target, kImageMenuLogo, (width - logo.width) / 2, (header - logo.height) / 2);
   for (int tile = 0; tile < kTileCount; ++tile) {
     const Tile& t = kTiles[static_cast<std::size_t>(tile)];
     const platform::Rect rect = TileRect(tile);

@@ -15,6 +15,7 @@ class MainMenuScreen final : public CatalogueScreen {
   static constexpr int kTileVideos = 2;
   static constexpr int kTileMessages = 3;
   static constexpr int kTileCount = 4;
+  static constexpr platform::Colour kBackground = platform::Rgb(81, 81, 82);
 
   MainMenuScreen();
 
@@ -24,6 +25,7 @@ class MainMenuScreen final : public CatalogueScreen {
   bool OnKeyUp(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
+  platform::Colour Background() const override { return kBackground; }
 
   // The tile's rectangle in the screen's layout.
   platform::Rect TileRect(int tile) const;

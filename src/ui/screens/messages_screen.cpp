@@ -9,6 +9,7 @@
 #include "ui/painter.h"
 #include "ui/rows.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -17,8 +18,6 @@ namespace {
 constexpr int kTitle = 69;
 constexpr int kMoreRowText = 108;
 constexpr int kSoftKeyWrite = 114;
-constexpr int kFocusedIcon = 23;
-constexpr int kIcon = 21;
 
 }  // namespace
 
@@ -87,7 +86,7 @@ void MessagesScreen::Draw(Painter& painter, platform::Canvas& target) {
     }
     if (static_cast<std::size_t>(i) >= messages.size()) break;
     ListRowParts parts;
-    parts.leftIcon = selected ? kFocusedIcon : kIcon;
+    parts.leftIcon = selected ? kImageIconMessageSelected : kImageIconMessageUnselected;
     DrawListRow(painter, target, row, messages[static_cast<std::size_t>(i)]->header, selected, kTickerFirstRow + row,
                 parts);
   }

@@ -4,6 +4,7 @@
 #include "ui/bars.h"
 #include "ui/painter.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 
 namespace kestrova::ui::screens {
 namespace {
@@ -34,7 +35,7 @@ void NowNextScreen::Activate() {
 void NowNextScreen::Back() { Navigate(kChannelScreen); }
 
 void NowNextScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kTvIcon, mode_ == kModeNext ? kNextTitle : kLastTitle, L"");
+  DrawHeaderById(painter, target, kImageIconTv, mode_ == kModeNext ? kNextTitle : kLastTitle, L"");
   const auto& entries = Data().nowNextEntries;
   DrawListRows(painter, target, *this, [&](int i, ListRowParts& parts) -> std::wstring {
     if (i < 0 || static_cast<std::size_t>(i) >= entries.size()) return {};

@@ -13,12 +13,12 @@
 #include "ui/screens/balance_text.h"
 #include "ui/screens/list_drawing.h"
 #include "ui/screens/subscription_offer.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kHeaderIcon = 15;
 constexpr int kTitle = 117;
 constexpr int kCaptionText = 43;
 constexpr int kBalanceButtonText = 42;
@@ -73,7 +73,7 @@ void PaymentScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 }
 
 void PaymentScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeaderById(painter, target, kHeaderIcon, kTitle, L"");
+  DrawHeaderById(painter, target, kImageIconMoney, kTitle, L"");
   const resources::StringTable& strings = resources::Strings();
   const int width = painter.ScreenWidth();
   DrawLabel(painter, target, strings.Get(kCaptionText),

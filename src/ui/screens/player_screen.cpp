@@ -14,6 +14,7 @@
 #include "ui/screens/channel_screen.h"
 #include "ui/screens/details_screen.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/view_host.h"
 
 namespace kestrova::ui::screens {
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kLogoX = 7;
 constexpr int kTextGap = 14;
-constexpr int kSoftKeyBarImage = 27;
 constexpr int kSoftKeyVideo = 87;  // the programme on air is a video of the catalogue
 
 }  // namespace
@@ -264,10 +264,10 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
 }
 
 void PlayerScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeader(painter, target, kTvIcon, channel_ != nullptr ? std::wstring_view(channel_->name) : L"", L"");
-  const int bottom = painter.ScreenHeight() - painter.Image(kSoftKeyBarImage).height;
+  DrawHeader(painter, target, kImageIconTv, channel_ != nullptr ? std::wstring_view(channel_->name) : L"", L"");
+  const int bottom = painter.ScreenHeight() - painter.Image(kImageBottomLine).height;
   const int top = bottom - kCardHeight;
-  DrawImage(painter, target, kCardBackgroundImage, 0, top);
+  DrawImage(painter, target, kImagePlate, 0, top);
   int textLeft = kTextGap;
   if (channel_ != nullptr && !channel_->logoImage.Empty()) {
     const platform::ArgbImage& logo = channel_->logoImage;

@@ -40,6 +40,7 @@ class PlayerScreen final : public CatalogueScreen {
   // with each further one up to the longest.
   static constexpr std::uint32_t kFirstRetryDelayMs = 500;
   static constexpr std::uint32_t kLongestRetryDelayMs = 4000;
+  static constexpr platform::Colour kBackground = platform::Rgb(0, 0, 0);
 
   // The wait before the next set-up after `badInRow` bad segments in a row.
   static std::uint32_t RetryDelayMs(int badInRow);
@@ -51,6 +52,7 @@ class PlayerScreen final : public CatalogueScreen {
   bool OnKeyUp(int key) override;
   void OnRequestDone(int command, model::RequestResultPtr result) override;
   void Draw(Painter& painter, platform::Canvas& target) override;
+  platform::Colour Background() const override { return kBackground; }
 
   int Kind() const { return kind_; }
   int Volume() const { return volume_; }

@@ -3,6 +3,9 @@
 // between screens.
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include "ui/navigator.h"
 
 namespace kestrova::ui::screens {
@@ -11,6 +14,9 @@ class ScreenNavigator final : public Navigator {
  public:
   void Start(ScreenManager& manager) override;
   void Navigate(ScreenManager& manager, int target) override;
+
+  // The (from, to) screen ids of every move the table lists, in its order.
+  static std::vector<std::pair<int, int>> Moves();
 };
 
 }  // namespace kestrova::ui::screens

@@ -8,12 +8,12 @@
 #include "ui/bars.h"
 #include "ui/painter.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
 namespace {
 
-constexpr int kHeaderIcon = 18;
 constexpr int kTitle = 1;
 constexpr int kHeaderRight = 13;  // a format that may place the login
 constexpr int kPaymentText = 117;
@@ -22,11 +22,6 @@ constexpr int kQualityText = 38;
 constexpr int kLanguageText = 9;
 constexpr int kLocationText = 118;
 constexpr int kLogOutText = 116;
-constexpr int kPaymentIcon = 15;
-constexpr int kQualityIcon = 17;
-constexpr int kLanguageIcon = 14;
-constexpr int kLocationIcon = 16;
-constexpr int kArrowRight = 26;
 constexpr int kShortRowCount = 5;
 constexpr int kLongRowCount = 6;
 
@@ -141,7 +136,7 @@ std::wstring SettingsScreen::RowText(Row row) const {
 
 void SettingsScreen::Draw(Painter& painter, platform::Canvas& target) {
   const model::DataState& data = Data();
-  DrawHeaderById(painter, target, kHeaderIcon, kTitle,
+  DrawHeaderById(painter, target, kImageIconSettings, kTitle,
                  resources::FormatText(resources::Strings().Get(kHeaderRight), {data.settings.login}));
   std::wstring value;
   const int last = std::min(itemCount_, rowsPerPage_);
@@ -155,19 +150,19 @@ void SettingsScreen::Draw(Painter& painter, platform::Canvas& target) {
     ListRowParts parts;
     switch (row) {
       case Row::kPayment:
-      case Row::kGiftCode: parts.leftIcon = kPaymentIcon; parts.rightIcon = kArrowRight; break;
+      case Row::kGiftCode: parts.leftIcon = kImageIconMoney; parts.rightIcon = kImageArrowRight; break;
       case Row::kQuality:
-        parts.leftIcon = kQualityIcon;
+        parts.leftIcon = kImageIconQuality;
         value.clear();
         if (static_cast<std::size_t>(quality_) < data.qualities.size()) {
           value = L"< " + data.qualities[static_cast<std::size_t>(quality_)]->name + L" >";
         }
         parts.rightText = value;
         break;
-      case Row::kLanguage: parts.leftIcon = kLanguageIcon; parts.rightIcon = kArrowRight; break;
+      case Row::kLanguage: parts.leftIcon = kImageIconLanguage; parts.rightIcon = kImageArrowRight; break;
       case Row::kLocation:
-        parts.leftIcon = kLocationIcon;
-        parts.rightIcon = kArrowRight;
+        parts.leftIcon = kImageIconOperator;
+        parts.rightIcon = kImageArrowRight;
         break;
       case Row::kLogOut: break;
     }

@@ -8,6 +8,7 @@
 #include "ui/painter.h"
 #include "ui/rows.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -15,8 +16,6 @@ namespace {
 
 constexpr int kRootTitle = 5;     // the catalogue's top level has no name of its own
 constexpr int kMoreRowText = 108;
-constexpr int kArrowIcon = 26;
-constexpr int kFavouriteIcon = 20;
 constexpr const wchar_t* kVideoType = L"Video";
 
 bool IsVideo(const model::ProgrammeElement& entry) { return entry.type == kVideoType; }
@@ -152,7 +151,7 @@ void VideoCatalogueScreen::OnRequestDone(int command, model::RequestResultPtr re
 
 void VideoCatalogueScreen::Draw(Painter& painter, platform::Canvas& target) {
   const bool named = folder_ != nullptr && !folder_->name.empty();
-  DrawHeader(painter, target, kTvIcon, named ? folder_->name : resources::Strings().Get(kRootTitle), L"");
+  DrawHeader(painter, target, kImageIconTv, named ? folder_->name : resources::Strings().Get(kRootTitle), L"");
   const int last = std::min(firstVisible_ + rowsPerPage_, itemCount_);
   for (int i = firstVisible_; i < last; ++i) {
     const int row = i - firstVisible_;
@@ -164,8 +163,8 @@ void VideoCatalogueScreen::Draw(Painter& painter, platform::Canvas& target) {
     const model::ProgrammeElement* entry = EntryAt(i);
     if (entry == nullptr) break;
     ListRowParts parts;
-    if (!IsVideo(*entry)) parts.rightIcon = kArrowIcon;
-    else if (entry->favorite != 0) parts.rightIcon = kFavouriteIcon;
+    if (!IsVideo(*entry)) parts.rightIcon = kImageArrowRight;
+    else if (entry->favorite != 0) parts.rightIcon = kImageIconHeart;
     DrawListRow(painter, target, row, entry->name, selected, kTickerFirstRow + row, parts);
   }
   if (scrollBar_) scrollBar_->Draw(target);

@@ -12,6 +12,7 @@
 #include "ui/screens/balance_text.h"
 #include "ui/screens/details_screen.h"
 #include "ui/screens/list_drawing.h"
+#include "ui/skin_image_table.h"
 #include "ui/ticker.h"
 
 namespace kestrova::ui::screens {
@@ -55,7 +56,7 @@ void VideoOfferScreen::Activate() {
 void VideoOfferScreen::Back() { Navigate(kDetailsScreen); }
 
 void VideoOfferScreen::Draw(Painter& painter, platform::Canvas& target) {
-  DrawHeader(painter, target, kTvIcon, video_ != nullptr ? std::wstring_view(video_->name) : L"", L"");
+  DrawHeader(painter, target, kImageIconTv, video_ != nullptr ? std::wstring_view(video_->name) : L"", L"");
   DrawTextBlockRow(painter, target, kBalanceRow, BalanceText(Data().accountBalance), 1, 0);
   if (video_ != nullptr) {
     const auto& offers = video_->purchaseQualities;
