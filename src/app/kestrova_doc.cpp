@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "app/kestrova_view.h"
-#include "app/result_delivery.h"
 #include "net/http_transport.h"
 #include "platform/message_box.h"
 #include "ui/screen.h"
@@ -93,11 +92,9 @@ void CKestrovaDoc::ShutdownSession() {
   if (frame_ != nullptr) loop_.Post(frame_, platform::WM_CLOSE, 0, 0);
 }
 
-platform::LRESULT CKestrovaDoc::ViewRelay::WindowProc(std::uint32_t message, platform::WPARAM wParam,
-                                                     platform::LPARAM lParam) {
-  CKestrovaView* view = document_.view_;
-  if (view == nullptr) return 0;
-  return view->WindowProc(message, wParam, lParam);
+template <class Event>
+void CKestrovaDoc::ViewRelay::PassOn(Event event) {
+  if (CKestrovaView* view = document_.view_) view->Take(std::move(event));
 }
 
 }  // namespace kestrova::app

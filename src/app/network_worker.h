@@ -1,9 +1,12 @@
 // The worker threads of the network commands. Every submission starts its
 // own thread; the stream set-up runs on its own kind of worker, at most one
 // at a time. Workers talk to the user-interface thread only by synchronous
-// sends to the document's relay target: the waiting indicator on and off,
-// the result for the submitting screen, and the end of a command that
-// showed the indicator.
+// hand-overs (app/view_events.h) to the document's relay: the waiting
+// indicator on and off, the result for the submitting screen, and the end
+// of a command that showed the indicator.
+//
+// Thread entry points: NetworkWorker and StreamSetupWorker, each started by
+// WorkerThreads::Start from CKestrovaDoc::SubmitRequest.
 #pragma once
 
 #include <atomic>
@@ -15,6 +18,7 @@
 #include <thread>
 
 #include "app/network_task.h"
+#include "app/view_events.h"
 #include "net/api_context.h"
 #include "net/segment_sink.h"
 #include "platform/ui_loop.h"
@@ -24,10 +28,10 @@ namespace kestrova::app {
 // What a worker needs of the document.
 struct WorkerHost {
   platform::UiLoop& loop;
-  platform::MessageTarget& relay;  // outlives every worker; forwards to the view while there is one
+  NetEvents& view;             // the relay: outlives every worker, forwards to the view while there is one
   net::ApiContext api;
-  std::atomic<int>& busy;          // workers not yet finished
-  net::SegmentSink& segments;      // outlives every worker; takes the live segments
+  std::atomic<int>& busy;      // workers not yet finished
+  net::SegmentSink& segments;  // outlives every worker; takes the live segments
 };
 
 // Runs one command on the calling (worker) thread: the indicator, the work,

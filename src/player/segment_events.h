@@ -1,8 +1,7 @@
-// What the segment reader tells the view while playing. The view implements
-// it by sending its window WM_NET_RESULT with the id and a RequestResult
-// (ok flag 1, message = the programme name) for a segment opened, followed by
-// WM_NET_DONE; and WM_NET_RESULT with the id and no result for a segment
-// played to its end. Every segment is also judged once: it plays, or it is
+// What the segment reader tells the view while playing. The view hands the
+// player screen a result with the id and a RequestResult (ok flag 1,
+// message = the programme name) for a segment opened, and repaints; and the
+// id with no result for a segment played to its end. Every segment is also judged once: it plays, or it is
 // dropped unplayed, so that the player screen can tell a stream that has gone
 // bad from one that plays. All are delivered synchronously on the reading
 // thread; a handler must not Pause or Stop the player, which waits for it.
