@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/kestrova_view.h"
+#include "app/network_commands.h"
 #include "net/http_transport.h"
 #include "platform/message_box.h"
 #include "ui/screen.h"
@@ -52,12 +53,9 @@ void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter
   task.waiter = waiter;
   task.submittedAt = static_cast<std::int64_t>(network_.clock->Now());
   task.parameters = std::move(parameters);
-  if (command == model::kCommandStreamSetup) {
-    if (task.parameters.channel != nullptr) task.streamRecordId = task.parameters.channel->id;
-    else if (task.parameters.video != nullptr) task.streamRecordId = task.parameters.video->id;
-  }
+  if (UsesDataState(command)) task.dataTurn = dataTurns_.Take();
   busy_.fetch_add(1);
-  WorkerHost host{loop_, relay_, Api(), busy_, segments_};
+  WorkerHost host{loop_, relay_, Api(), busy_, segments_, dataTurns_};
   if (command == model::kCommandStreamSetup) {
     workers_.Start([host, task = std::move(task), this]() mutable {
       StreamSetupWorker(host, streamSetup_, std::move(task));

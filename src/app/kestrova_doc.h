@@ -112,6 +112,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   ViewRelay relay_{*this};
   SegmentRelay segments_;
   std::atomic<int> busy_{0};
+  DataTurns dataTurns_;
   StreamSetupState streamSetup_;
   bool sessionEnded_ = false;
   // Last member: its threads end before anything they use goes.

@@ -1,6 +1,7 @@
 #include "app/network_worker.h"
 
 #include <chrono>
+#include <optional>
 #include <utility>
 
 #include "app/network_commands.h"
@@ -42,7 +43,7 @@ void Deliver(const WorkerHost& host, const NetworkTask& task, model::RequestResu
 // Command 25: the next segment of the channel or video, handed to the
 // segment sink.
 model::RequestResultPtr RunStreamSetup(const WorkerHost& host, const NetworkTask& task) {
-  return net::FetchLiveSegment(TaskApi(host, task), task.streamRecordId, task.submittedAt, host.segments);
+  return net::FetchLiveSegment(TaskApi(host, task), task.parameters.channelId, task.submittedAt, host.segments);
 }
 
 // What a stream set-up that never began delivers: a failed one.
@@ -54,7 +55,28 @@ model::RequestResultPtr StreamSetupNotRun() {
 
 }  // namespace
 
+std::uint64_t DataTurns::Take() {
+  std::lock_guard lock(mutex_);
+  return issued_++;
+}
+
+DataTurns::Turn::Turn(DataTurns& turns, std::uint64_t turn) : turns_(turns), turn_(turn) {
+  std::unique_lock lock(turns_.mutex_);
+  turns_.passed_.wait(lock, [&] { return turns_.current_ == turn_; });
+}
+
+DataTurns::Turn::~Turn() {
+  {
+    std::lock_guard lock(turns_.mutex_);
+    turns_.current_ = turn_ + 1;
+  }
+  turns_.passed_.notify_all();
+}
+
 void NetworkWorker(WorkerHost host, NetworkTask task) {
+  // Held until the result and the end notice have been handed over.
+  std::optional<DataTurns::Turn> turn;
+  if (task.dataTurn) turn.emplace(host.turns, *task.dataTurn);
   if (task.waiter) ShowBusy(host, task);
   model::RequestResultPtr result = RunNetworkCommand(task, TaskApi(host, task));
   HideBusy(host);

@@ -78,12 +78,13 @@ TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDroppedUnlessTh
   CountingSink sink;
   std::atomic<int> busy{2};
   app::StreamSetupState state;
-  const app::WorkerHost host{loop, view, {data, network}, busy, sink};
+  app::DataTurns turns;
+  const app::WorkerHost host{loop, view, {data, network}, busy, sink, turns};
   const SampleListScreen first(ui::kPlayerScreen, {});
   const SampleListScreen second(ui::kPlayerScreen, {});
   app::NetworkTask task;
   task.command = model::kCommandStreamSetup;
-  task.streamRecordId = 102;
+  task.parameters.channelId = 102;
   task.screen = &first;
   std::thread a([&, task] { app::StreamSetupWorker(host, state, task); });
   const auto deadline = std::chrono::steady_clock::now() + 20s;
