@@ -95,4 +95,10 @@ void CKestrovaDoc::ViewRelay::PassOn(Event event) {
   if (CKestrovaView* view = document_.view_) view->Take(std::move(event));
 }
 
+void CKestrovaDoc::ViewRelay::Take(NetBusy busy) { PassOn(std::move(busy)); }
+
+void CKestrovaDoc::ViewRelay::Take(NetResult result) { PassOn(std::move(result)); }
+
+void CKestrovaDoc::ViewRelay::Take(NetDone done) { PassOn(done); }
+
 }  // namespace kestrova::app

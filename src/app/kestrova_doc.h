@@ -74,9 +74,9 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   class ViewRelay final : public NetEvents {
    public:
     explicit ViewRelay(CKestrovaDoc& document) : document_(document) {}
-    void Take(NetBusy busy) override { PassOn(std::move(busy)); }
-    void Take(NetResult result) override { PassOn(std::move(result)); }
-    void Take(NetDone done) override { PassOn(done); }
+    void Take(NetBusy busy) override;
+    void Take(NetResult result) override;
+    void Take(NetDone done) override;
 
    private:
     template <class Event>
