@@ -6,6 +6,7 @@
 
 #include "billing/billing_endpoints.h"
 #include "billing/payment_chains.h"
+#include "model/record_keys.h"
 #include "net/account_endpoints.h"
 #include "net/catalogue_endpoints.h"
 #include "net/endpoint.h"
@@ -13,7 +14,6 @@
 #include "net/picture_download.h"
 #include "net/programme_endpoints.h"
 #include "net/setup_endpoints.h"
-#include "model/record_keys.h"
 #include "net/version_endpoint.h"
 #include "net/video_endpoints.h"
 #include "ui/screen_ids.h"

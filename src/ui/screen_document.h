@@ -32,9 +32,9 @@ struct PreviewDelivery {
 // later submission cannot change a running command, and finds the records
 // of the keys when it runs (a record that is gone fails the command).
 struct CommandParameters {
-  std::wstring login;     // 1, 3
-  std::wstring password;  // 1, 3
-  int index = -1;         // 12 short number, 13 opened entry, 24 help theme
+  std::wstring login;         // 1, 3
+  std::wstring password;      // 1, 3
+  int index = -1;             // 12 short number, 13 opened entry, 24 help theme
   model::ChannelKey channel;  // 14, 15
   int channelId = 0;          // 25 the channel to stream, 30, 31
   std::int64_t date = 0;      // 15 from the day choice
@@ -44,10 +44,10 @@ struct CommandParameters {
   model::ElementKey video;    // 18, 19
   int videoId = 0;            // 32
   int buyType = 0;            // 19
-  std::wstring email;                         // 22
-  std::wstring phone;                         // 22
-  std::wstring text;                          // 22 feedback text, 28 gift code, 33 picture URL
-  std::shared_ptr<PreviewDelivery> preview;   // 33: receives the picture
+  std::wstring email;         // 22
+  std::wstring phone;         // 22
+  std::wstring text;          // 22 feedback text, 28 gift code, 33 picture URL
+  std::shared_ptr<PreviewDelivery> preview;  // 33: receives the picture
 };
 
 class ScreenDocument {
