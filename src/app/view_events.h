@@ -4,6 +4,8 @@
 // the user-interface thread inside a platform::HandOver event, sent
 // synchronously: the worker waits until the view has taken it (the busy
 // counter, the end of the session and the order of results rely on that).
+// The player's values (app/view_media_player.h) travel the same way, by the
+// same SendTo and PostTo.
 //
 // An event that cannot be delivered (no view any more, the loop closed) is
 // destroyed by its owner with everything it carries, so a result is never
