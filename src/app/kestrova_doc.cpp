@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "app/kestrova_view.h"
-#include "app/result_delivery.h"
+#include "app/network_commands.h"
 #include "net/http_transport.h"
 #include "platform/message_box.h"
 #include "ui/screen.h"
@@ -53,12 +53,9 @@ void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter
   task.waiter = waiter;
   task.submittedAt = static_cast<std::int64_t>(network_.clock->Now());
   task.parameters = std::move(parameters);
-  if (command == model::kCommandStreamSetup) {
-    if (task.parameters.channel != nullptr) task.streamRecordId = task.parameters.channel->id;
-    else if (task.parameters.video != nullptr) task.streamRecordId = task.parameters.video->id;
-  }
+  if (UsesDataState(command)) task.dataTurn = dataTurns_.Take();
   busy_.fetch_add(1);
-  WorkerHost host{loop_, relay_, Api(), busy_, segments_};
+  WorkerHost host{loop_, relay_, Api(), busy_, segments_, dataTurns_};
   if (command == model::kCommandStreamSetup) {
     workers_.Start([host, task = std::move(task), this]() mutable {
       StreamSetupWorker(host, streamSetup_, std::move(task));
@@ -93,11 +90,15 @@ void CKestrovaDoc::ShutdownSession() {
   if (frame_ != nullptr) loop_.Post(frame_, platform::WM_CLOSE, 0, 0);
 }
 
-platform::LRESULT CKestrovaDoc::ViewRelay::WindowProc(std::uint32_t message, platform::WPARAM wParam,
-                                                     platform::LPARAM lParam) {
-  CKestrovaView* view = document_.view_;
-  if (view == nullptr) return 0;
-  return view->WindowProc(message, wParam, lParam);
+template <class Event>
+void CKestrovaDoc::ViewRelay::PassOn(Event event) {
+  if (CKestrovaView* view = document_.view_) view->Take(std::move(event));
 }
+
+void CKestrovaDoc::ViewRelay::Take(NetBusy busy) { PassOn(std::move(busy)); }
+
+void CKestrovaDoc::ViewRelay::Take(NetResult result) { PassOn(std::move(result)); }
+
+void CKestrovaDoc::ViewRelay::Take(NetDone done) { PassOn(done); }
 
 }  // namespace kestrova::app

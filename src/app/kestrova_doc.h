@@ -8,6 +8,7 @@
 
 #include "app/network_worker.h"
 #include "app/settings_store.h"
+#include "app/view_events.h"
 #include "model/data_state.h"
 #include "net/api_context.h"
 #include "net/network_context.h"
@@ -66,16 +67,20 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   bool WorkersFinished() { return busy_.load() == 0 && workers_.AllFinished(); }
 
  private:
-  // The workers send to this target rather than to the view itself: it lives
-  // as long as the document (longer than every worker) and hands each
-  // message to the view while there is one. Without a view a result is not
-  // taken, so its worker frees it.
-  class ViewRelay final : public platform::MessageTarget {
+  // The workers hand over to the relay rather than to the view itself: it
+  // lives as long as the document (longer than every worker) and, on the
+  // user-interface thread, passes each event on to the view while there is
+  // one. Without a view the event's value is dropped (a result is freed).
+  class ViewRelay final : public NetEvents {
    public:
     explicit ViewRelay(CKestrovaDoc& document) : document_(document) {}
-    platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) override;
+    void Take(NetBusy busy) override;
+    void Take(NetResult result) override;
+    void Take(NetDone done) override;
 
    private:
+    template <class Event>
+    void PassOn(Event event);
     CKestrovaDoc& document_;
   };
 
@@ -107,6 +112,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   ViewRelay relay_{*this};
   SegmentRelay segments_;
   std::atomic<int> busy_{0};
+  DataTurns dataTurns_;
   StreamSetupState streamSetup_;
   bool sessionEnded_ = false;
   // Last member: its threads end before anything they use goes.

@@ -4,10 +4,8 @@
 #include <utility>
 
 #include "app/kestrova_doc.h"
-#include "app/result_delivery.h"
 #include "app/view_media_player.h"
 #include "model/command_ids.h"
-#include "model/result_messages.h"
 #include "model/request_result.h"
 #include "platform/message_box.h"
 #include "ui/screens/screen_catalogue.h"
@@ -171,18 +169,17 @@ bool CKestrovaView::QueueSegment(const std::filesystem::path& file, const std::w
   return player && player->QueueSegment(file, programme);
 }
 
-void CKestrovaView::OnPlayerNotice(platform::LPARAM lParam) {
-  const auto* notice = reinterpret_cast<const PlayerNotice*>(lParam);
-  if (notice == nullptr || notice->player != player_.get()) return;
-  if (notice->command == model::kCommandSegmentFinished) {
-    screenManager_.RequestDone(notice->command, nullptr);
+void CKestrovaView::Take(PlayerNotice notice) {
+  if (notice.player != player_.get()) return;
+  if (notice.command == model::kCommandSegmentFinished) {
+    screenManager_.RequestDone(notice.command, nullptr);
     return;
   }
   auto result = std::make_unique<model::RequestResult>();
-  result->ok = notice->ok ? 1 : 0;
-  result->message = notice->programme;
-  screenManager_.RequestDone(notice->command, std::move(result));
-  if (notice->command == model::kCommandSegmentOpened) InvalidateAndUpdate();
+  result->ok = notice.ok ? 1 : 0;
+  result->message = std::move(notice.programme);
+  screenManager_.RequestDone(notice.command, std::move(result));
+  if (notice.command == model::kCommandSegmentOpened) InvalidateAndUpdate();
 }
 
 void CKestrovaView::SetDelayedStep(std::uint32_t delayMs, std::function<void()> step) {
@@ -202,11 +199,13 @@ void CKestrovaView::RunDelayedStep() {
   if (step) step();
 }
 
-void CKestrovaView::OnPlayerInterface(platform::LPARAM lParam) {
-  if (!player_ || reinterpret_cast<const ui::ViewPlayer*>(lParam) != player_.get() || offscreen_.Empty()) return;
+void CKestrovaView::Take(PlayerInterfaceWanted wanted) {
+  if (!player_ || wanted.player != player_.get() || offscreen_.Empty()) return;
   Compose();
   player_->PaintInterface(offscreen_);
 }
+
+void CKestrovaView::Take(PlayerFailed) { platform::ShowMessageBox("Kestrova", kInternalErrorMessage); }
 
 void CKestrovaView::StepWaiter() {
   ++waiterFrame_;
@@ -245,10 +244,10 @@ void CKestrovaView::TickTickers(std::uint32_t id) {
   window_.Update();
 }
 
-void CKestrovaView::OnNetBusy(bool busy, platform::LPARAM lParam) {
+void CKestrovaView::Take(NetBusy event) {
+  const bool busy = event.shown;
   busy_ = busy;
-  const auto* cancel = reinterpret_cast<const RequestCancel*>(lParam);
-  waitedRequest_ = busy && cancel != nullptr ? *cancel : nullptr;
+  waitedRequest_ = busy ? std::move(event.request) : nullptr;
   // Busy mode ignores keys except Back, which must reach the view even when
   // the edit box has the focus.
   window_.SetKeysToView(busy);
@@ -268,21 +267,13 @@ void CKestrovaView::OnNetBusy(bool busy, platform::LPARAM lParam) {
   InvalidateAndUpdate();
 }
 
-void CKestrovaView::OnNetResult(int command, platform::LPARAM result) {
-  // The result belongs to the receiver from here on.
-  model::RequestResultPtr owned(reinterpret_cast<model::RequestResult*>(result));
-  screenManager_.RequestDone(command, std::move(owned));
+void CKestrovaView::Take(NetResult event) {
+  // Handed to the screen that asked, or freed with the event when the user
+  // has left that screen.
+  if (screenManager_.Current() == event.requester) screenManager_.RequestDone(event.command, std::move(event.result));
 }
 
-platform::LRESULT CKestrovaView::OnNetDeliver(platform::LPARAM lParam) {
-  // Taken over in every case: handed to the screen that asked, or freed
-  // here when the user has left that screen.
-  std::unique_ptr<ResultDelivery> delivery(reinterpret_cast<ResultDelivery*>(lParam));
-  if (delivery && screenManager_.Current() == delivery->requester) {
-    screenManager_.RequestDone(delivery->command, std::move(delivery->result));
-  }
-  return model::kResultTaken;
-}
+void CKestrovaView::Take(NetDone) { InvalidateAndUpdate(); }
 
 void CKestrovaView::OnSettingChange(platform::WPARAM wParam) {
   if (player_ && wParam == platform::SETTINGCHANGE_RESET && player_->PausedForLostSurface()) {
@@ -306,15 +297,6 @@ platform::LRESULT CKestrovaView::WindowProc(std::uint32_t message, platform::WPA
       return 0;
     case platform::WM_SIZE: ApplyTextInput(); return 0;
     case platform::WM_SETTINGCHANGE: OnSettingChange(wParam); return 0;
-    case model::WM_NET_RESULT:
-      OnNetResult(static_cast<int>(wParam), lParam);
-      return model::kResultTaken;
-    case WM_NET_DELIVER: return OnNetDeliver(lParam);
-    case model::WM_NET_BUSY: OnNetBusy(wParam != 0, lParam); return 0;
-    case model::WM_NET_DONE: InvalidateAndUpdate(); return 0;
-    case WM_PLAYER_NOTICE: OnPlayerNotice(lParam); return 0;
-    case WM_PLAYER_INTERFACE: OnPlayerInterface(lParam); return 0;
-    case WM_PLAYER_ERROR: platform::ShowMessageBox("Kestrova", kInternalErrorMessage); return 0;
     default: return 0;
   }
 }

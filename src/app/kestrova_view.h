@@ -2,7 +2,13 @@
 // screen manager, ticker registry, busy mode with its waiter, the
 // text-entry box and, while a channel plays, the player), paints everything
 // through one off-screen bitmap, runs the view timers and turns keys,
-// taps and the network notifications into calls on the current screen.
+// taps and what the workers and the player hand over into calls on the
+// current screen.
+//
+// Threads: everything here runs on the user-interface thread, except
+// QueueSegment (the stream worker) and what the player's threads call on
+// ViewMediaPlayer; other threads reach the view only through the loop, as
+// window messages or as the hand-overs Take receives.
 #pragma once
 
 #include <functional>
@@ -10,6 +16,8 @@
 #include <mutex>
 
 #include "app/network_task.h"
+#include "app/view_events.h"
+#include "app/view_media_player.h"
 #include "net/segment_sink.h"
 #include "platform/bitmap.h"
 #include "platform/edit_control.h"
@@ -27,7 +35,10 @@ namespace kestrova::app {
 
 class CKestrovaDoc;
 
-class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost, public net::SegmentSink {
+class CKestrovaView final : public platform::MessageTarget,
+                            public NetEvents,
+                            public ui::ViewHost,
+                            public net::SegmentSink {
  public:
   // Timers: the waiter frames while busy; horizontal tickers; vertical
   // tickers; the details screen's one-second step; flushing invalid areas;
@@ -69,6 +80,19 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
   bool OnEraseBkgnd() { return false; }
 
   platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam) override;
+
+  // The network hand-overs, from the document's relay (and the tests).
+  // Busy mode on with the request the waiter is shown for, or off.
+  void Take(NetBusy busy) override;
+  // The result goes to its requester while that is the current screen and
+  // is freed otherwise: the one way a result reaches a screen.
+  void Take(NetResult result) override;
+  // Repaint now.
+  void Take(NetDone done) override;
+  // The player's hand-overs; ignored when they come from a former player.
+  void Take(PlayerNotice notice);
+  void Take(PlayerInterfaceWanted wanted);
+  void Take(PlayerFailed failed);
 
   // Operations for the screens and the frame.
   bool CreatePlayer() override;
@@ -117,19 +141,12 @@ class CKestrovaView final : public platform::MessageTarget, public ui::ViewHost,
   void RunDelayedStep();
   void TickTickers(std::uint32_t id);
   void StepWaiter();
-  // lParam with busy on: the RequestCancel of the request the waiter is
-  // shown for (the worker's, valid during the send), or 0.
-  void OnNetBusy(bool busy, platform::LPARAM lParam);
-  void OnNetResult(int command, platform::LPARAM result);
-  platform::LRESULT OnNetDeliver(platform::LPARAM lParam);
   void OnKeyDown(std::uint32_t key);
   void OnKeyUp(std::uint32_t key);
   void SoftKey(std::uint32_t key);
   void OnPointerDown(int x, int y);
   void OnPointer(int kind, int x, int y);
   void OnSettingChange(platform::WPARAM wParam);
-  void OnPlayerNotice(platform::LPARAM lParam);
-  void OnPlayerInterface(platform::LPARAM lParam);
   // Composes the current screen (or the waiter) into the off-screen bitmap.
   void Compose();
   void ApplyTextInput();

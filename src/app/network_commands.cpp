@@ -6,6 +6,7 @@
 
 #include "billing/billing_endpoints.h"
 #include "billing/payment_chains.h"
+#include "model/record_keys.h"
 #include "net/account_endpoints.h"
 #include "net/catalogue_endpoints.h"
 #include "net/endpoint.h"
@@ -66,20 +67,50 @@ RequestResultPtr ResetTreeAndCatalogue(const net::ApiContext& api) {
   return net::ChannelCatalogue(api);
 }
 
+// What a command whose record is gone delivers: a failed request with the
+// generic message, as if the server could not be reached.
+RequestResultPtr RecordGone() { return net::NewRequestResult(); }
+
 RequestResultPtr ProgrammeBlocksFor(const NetworkTask& task, const net::ApiContext& api) {
-  model::CatalogueItem* channel = task.parameters.channel;
-  if (channel == nullptr) return nullptr;
+  if (task.screenKind != ui::kChannelScreen && task.screenKind != ui::kDayChoiceScreen) return net::NewRequestResult();
+  model::CatalogueItem* channel = model::Find(api.data, task.parameters.channel);
+  if (channel == nullptr) return RecordGone();
   if (task.screenKind == ui::kChannelScreen) return net::ProgrammeBlocks(api, *channel, api.network.ServerNow());
-  if (task.screenKind == ui::kDayChoiceScreen) return net::ProgrammeBlocks(api, *channel, task.parameters.date);
-  return net::NewRequestResult();
+  return net::ProgrammeBlocks(api, *channel, task.parameters.date);
+}
+
+RequestResultPtr BlockElementsFor(const NetworkTask& task, const net::ApiContext& api) {
+  if (task.screenKind != ui::kBlockProgrammeScreen && task.screenKind != ui::kChannelProgrammeScreen) return nullptr;
+  model::ProgrammeBlock* block = model::Find(api.data, task.parameters.block);
+  return block != nullptr ? net::BlockElements(api, *block) : RecordGone();
 }
 
 RequestResultPtr VideosFor(const NetworkTask& task, const net::ApiContext& api) {
   if (task.screenKind == ui::kMainMenuScreen) return net::Videos(api, *api.data.videoRoot, 1, net::kNormalFirstChild);
-  if (task.screenKind == ui::kVideoCatalogueScreen && task.parameters.folder != nullptr) {
-    return net::Videos(api, *task.parameters.folder, task.parameters.folderShown ? 0 : 1, net::kNormalFirstChild);
-  }
-  return nullptr;
+  if (task.screenKind != ui::kVideoCatalogueScreen) return nullptr;
+  model::ProgrammeElement* folder = model::Find(api.data, task.parameters.folder);
+  if (folder == nullptr) return RecordGone();
+  return net::Videos(api, *folder, task.parameters.folderShown ? 0 : 1, net::kNormalFirstChild);
+}
+
+RequestResultPtr FavouriteFor(const NetworkTask& task, const net::ApiContext& api) {
+  model::ProgrammeElement* video = model::Find(api.data, task.parameters.video);
+  return video != nullptr ? net::ToggleFavorite(api, *video) : RecordGone();
+}
+
+RequestResultPtr BuyInfoFor(const NetworkTask& task, const net::ApiContext& api) {
+  model::ProgrammeElement* video = model::Find(api.data, task.parameters.video);
+  if (video == nullptr) return RecordGone();
+  const auto type = task.parameters.buyType == 0 ? billing::BuyType::kPlay : billing::BuyType::kDownload;
+  RequestResultPtr info = billing::BuyInfo(api, video, type);
+  if (!Succeeded(info) || info->secondary != 0) return info;
+  return ThenBalance(api, std::move(info));
+}
+
+RequestResultPtr SubscribeFor(const NetworkTask& task, const net::ApiContext& api) {
+  model::CatalogueItem* channel = model::Find(api.data, task.parameters.channel);
+  if (channel == nullptr) return RecordGone();
+  return ThenBalance(api, billing::SubscribeChannel(api, channel));
 }
 
 RequestResultPtr HelpTextsFor(const NetworkTask& task, const net::ApiContext& api) {
@@ -92,8 +123,7 @@ RequestResultPtr HelpTextsFor(const NetworkTask& task, const net::ApiContext& ap
 }
 
 RequestResultPtr CurrentProgramme(const NetworkTask& task, const net::ApiContext& api, int which) {
-  if (task.parameters.channel == nullptr) return nullptr;
-  return net::CurrentBlock(api, which, task.parameters.channel->id, api.data.nowNextEntries);
+  return net::CurrentBlock(api, which, task.parameters.channelId, api.data.nowNextEntries);
 }
 
 // One preview picture, downloaded into the delivery the screen handed over
@@ -141,25 +171,12 @@ RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContex
     case model::kCommandBill: return billing::Bill(api);
     case model::kCommandCreditPurchase: return billing::RunCreditPurchase(api, p.index);
     case model::kCommandCatalogue: return net::ChannelCatalogue(api, p.index);
-    case model::kCommandSubscribe:
-      if (p.channel == nullptr) return nullptr;
-      return ThenBalance(api, billing::SubscribeChannel(api, p.channel));
+    case model::kCommandSubscribe: return SubscribeFor(task, api);
     case model::kCommandProgrammeBlocks: return ProgrammeBlocksFor(task, api);
-    case model::kCommandBlockElements:
-      if (task.screenKind != ui::kBlockProgrammeScreen && task.screenKind != ui::kChannelProgrammeScreen) return nullptr;
-      if (p.block == nullptr) return nullptr;
-      return net::BlockElements(api, *p.block);
+    case model::kCommandBlockElements: return BlockElementsFor(task, api);
     case model::kCommandVideos: return VideosFor(task, api);
-    case model::kCommandFavourite:
-      if (p.video == nullptr) return nullptr;
-      return net::ToggleFavorite(api, *p.video);
-    case model::kCommandBuyInfo: {
-      if (p.video == nullptr) return nullptr;
-      const auto type = p.buyType == 0 ? billing::BuyType::kPlay : billing::BuyType::kDownload;
-      RequestResultPtr info = billing::BuyInfo(api, p.video, type);
-      if (!Succeeded(info) || info->secondary != 0) return info;
-      return ThenBalance(api, std::move(info));
-    }
+    case model::kCommandFavourite: return FavouriteFor(task, api);
+    case model::kCommandBuyInfo: return BuyInfoFor(task, api);
     case model::kCommandMessages: return net::Messages(api, task.screenKind == ui::kMainMenuScreen ? 1 : 0, 0);
     case model::kCommandVersion: return net::Version(api);
     case model::kCommandFeedback: return billing::Feedback(api, p.phone, p.email, p.text);
@@ -169,12 +186,14 @@ RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContex
     case model::kCommandFolderPayment: return billing::RunFolderPayment(api);
     case model::kCommandCurrentProgramme: return CurrentProgramme(task, api, net::kLastBlock);
     case model::kCommandNextProgramme: return CurrentProgramme(task, api, net::kNextBlock);
-    case model::kCommandVideoDetails:
-      if (p.video == nullptr) return nullptr;
-      return net::VideoDetails(api, p.video->id, api.data.videoDetail);
+    case model::kCommandVideoDetails: return net::VideoDetails(api, p.videoId, api.data.videoDetail);
     case model::kCommandNextPreview: return NextPreview(task, api);
     default: return nullptr;  // 25 runs on its own worker; 26, 27 and unknown ids give none
   }
+}
+
+bool UsesDataState(int command) {
+  return command != model::kCommandNextPreview && command != model::kCommandStreamSetup;
 }
 
 }  // namespace kestrova::app

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "model/command_ids.h"
 #include "ui/screen_document.h"
@@ -27,11 +28,10 @@ struct NetworkTask {
   int screenKind = -1;                 // the submitting screen's id
   bool waiter = false;
   std::int64_t submittedAt = 0;
-  ui::CommandParameters parameters;
-  // The stream set-up's channel or video id, taken from the parameters
-  // when the command is submitted: by the time the worker runs, the
-  // catalogue may have been reloaded and the record freed.
-  int streamRecordId = 0;
+  ui::CommandParameters parameters;  // values and keys only: the records may be gone when it runs
+  // The command's turn with the data state (DataTurns); none for the
+  // commands that do not touch it.
+  std::optional<std::uint64_t> dataTurn;
   // Copies of the task share it.
   RequestCancel cancel = std::make_shared<std::atomic<int>>(0);
 };

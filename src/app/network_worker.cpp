@@ -1,11 +1,10 @@
 #include "app/network_worker.h"
 
 #include <chrono>
+#include <optional>
 #include <utility>
 
 #include "app/network_commands.h"
-#include "app/result_delivery.h"
-#include "model/result_messages.h"
 #include "net/stream_session.h"
 
 namespace kestrova::app {
@@ -14,15 +13,18 @@ namespace {
 // How often a new stream set-up looks whether the previous one has ended.
 constexpr std::chrono::milliseconds kStreamSetupPoll{500};
 
+// Hand-overs go to the relay with no window as their target: the relay
+// outlives every worker, so nothing has to drop them when a window goes.
+//
 // The indicator goes on with the task's cancel flag, which the view keeps
 // so that Back can stop this request; off without one.
 void ShowBusy(const WorkerHost& host, const NetworkTask& task) {
-  host.loop.Send(&host.relay, model::WM_NET_BUSY, 1, reinterpret_cast<platform::LPARAM>(&task.cancel));
+  SendTo(host.loop, nullptr, host.view, NetBusy{true, task.cancel});
 }
 
-void HideBusy(const WorkerHost& host) { host.loop.Send(&host.relay, model::WM_NET_BUSY, 0, 0); }
+void HideBusy(const WorkerHost& host) { SendTo(host.loop, nullptr, host.view, NetBusy{}); }
 
-void SendDone(const WorkerHost& host) { host.loop.Send(&host.relay, model::WM_NET_DONE, 0, 0); }
+void SendDone(const WorkerHost& host) { SendTo(host.loop, nullptr, host.view, NetDone{}); }
 
 bool Cancelled(const WorkerHost& host) { return host.api.network.cancel.load() != 0; }
 
@@ -35,13 +37,13 @@ net::ApiContext TaskApi(const WorkerHost& host, const NetworkTask& task) {
 
 void Deliver(const WorkerHost& host, const NetworkTask& task, model::RequestResultPtr result) {
   if (Cancelled(host)) return;  // the session ends: nobody is waiting for it
-  DeliverToRequester(host.loop, &host.relay, {task.command, task.screen, std::move(result)});
+  SendTo(host.loop, nullptr, host.view, NetResult{task.command, task.screen, std::move(result)});
 }
 
 // Command 25: the next segment of the channel or video, handed to the
 // segment sink.
 model::RequestResultPtr RunStreamSetup(const WorkerHost& host, const NetworkTask& task) {
-  return net::FetchLiveSegment(TaskApi(host, task), task.streamRecordId, task.submittedAt, host.segments);
+  return net::FetchLiveSegment(TaskApi(host, task), task.parameters.channelId, task.submittedAt, host.segments);
 }
 
 // What a stream set-up that never began delivers: a failed one.
@@ -53,7 +55,28 @@ model::RequestResultPtr StreamSetupNotRun() {
 
 }  // namespace
 
+std::uint64_t DataTurns::Take() {
+  std::lock_guard lock(mutex_);
+  return issued_++;
+}
+
+DataTurns::Turn::Turn(DataTurns& turns, std::uint64_t turn) : turns_(turns), turn_(turn) {
+  std::unique_lock lock(turns_.mutex_);
+  turns_.passed_.wait(lock, [&] { return turns_.current_ == turn_; });
+}
+
+DataTurns::Turn::~Turn() {
+  {
+    std::lock_guard lock(turns_.mutex_);
+    turns_.current_ = turn_ + 1;
+  }
+  turns_.passed_.notify_all();
+}
+
 void NetworkWorker(WorkerHost host, NetworkTask task) {
+  // Held until the result and the end notice have been handed over.
+  std::optional<DataTurns::Turn> turn;
+  if (task.dataTurn) turn.emplace(host.turns, *task.dataTurn);
   if (task.waiter) ShowBusy(host, task);
   model::RequestResultPtr result = RunNetworkCommand(task, TaskApi(host, task));
   HideBusy(host);

@@ -1,12 +1,16 @@
 // The worker threads of the network commands. Every submission starts its
 // own thread; the stream set-up runs on its own kind of worker, at most one
 // at a time. Workers talk to the user-interface thread only by synchronous
-// sends to the document's relay target: the waiting indicator on and off,
-// the result for the submitting screen, and the end of a command that
-// showed the indicator.
+// hand-overs (app/view_events.h) to the document's relay: the waiting
+// indicator on and off, the result for the submitting screen, and the end
+// of a command that showed the indicator.
+//
+// Thread entry points: NetworkWorker and StreamSetupWorker, each started by
+// WorkerThreads::Start from CKestrovaDoc::SubmitRequest.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -15,24 +19,62 @@
 #include <thread>
 
 #include "app/network_task.h"
+#include "app/view_events.h"
 #include "net/api_context.h"
 #include "net/segment_sink.h"
 #include "platform/ui_loop.h"
 
 namespace kestrova::app {
 
+// The data state has no lock of its own. What keeps a worker and the
+// user-interface thread apart is the order of the hand-overs (the screens
+// read what a command wrote only once its result has been handed over) and
+// the waiting indicator, which keeps the user from starting a second
+// command meanwhile. Workers are kept apart by their turns: every command
+// that touches the data state takes the next turn when it is submitted and
+// runs only when the previous one has handed its result over and the
+// user-interface thread has taken it. A command submitted while another
+// runs (a tap while waiting) therefore waits for it, and finds the records
+// its keys name only then: a record the first one freed is gone, never
+// half-freed. Normally there is one command at a time and no wait at all.
+class DataTurns {
+ public:
+  // The next turn; called on the submitting thread, so turns follow the
+  // order of the submissions.
+  std::uint64_t Take();
+  // Holds a turn: waits until it has come, passes it on when destroyed.
+  class Turn {
+   public:
+    Turn(DataTurns& turns, std::uint64_t turn);
+    ~Turn();
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+   private:
+    DataTurns& turns_;
+    std::uint64_t turn_;
+  };
+
+ private:
+  std::mutex mutex_;  // guards both counters
+  std::condition_variable passed_;
+  std::uint64_t issued_ = 0;   // turns taken
+  std::uint64_t current_ = 0;  // the turn that may run now
+};
+
 // What a worker needs of the document.
 struct WorkerHost {
   platform::UiLoop& loop;
-  platform::MessageTarget& relay;  // outlives every worker; forwards to the view while there is one
+  NetEvents& view;             // the relay: outlives every worker, forwards to the view while there is one
   net::ApiContext api;
-  std::atomic<int>& busy;          // workers not yet finished
-  net::SegmentSink& segments;      // outlives every worker; takes the live segments
+  std::atomic<int>& busy;      // workers not yet finished
+  net::SegmentSink& segments;  // outlives every worker; takes the live segments
+  DataTurns& turns;            // outlives every worker
 };
 
-// Runs one command on the calling (worker) thread: the indicator, the work,
-// the busy counter, the delivery (unless the session was cancelled) and the
-// end notice.
+// Runs one command on the calling (worker) thread: its turn with the data
+// state (when it has one), the indicator, the work, the busy counter, the
+// delivery (unless the session was cancelled) and the end notice.
 void NetworkWorker(WorkerHost host, NetworkTask task);
 
 // The stream set-up's bookkeeping: a new set-up waits for the running one

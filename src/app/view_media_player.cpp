@@ -1,6 +1,7 @@
 #include "app/view_media_player.h"
 
 #include "app/kestrova_view.h"
+#include "app/view_events.h"
 #include "model/command_ids.h"
 
 namespace kestrova::app {
@@ -16,9 +17,10 @@ std::shared_ptr<ui::ViewPlayer> ViewMediaPlayer::Create(CKestrovaView& view) {
   return made;
 }
 
+// Addressed to the view's window: a notice still waiting when the view goes
+// is dropped with it.
 void ViewMediaPlayer::Notify(int command, std::wstring programme, bool ok) {
-  PlayerNotice notice{this, command, std::move(programme), ok};
-  view_.Loop().Send(&view_, WM_PLAYER_NOTICE, 0, reinterpret_cast<platform::LPARAM>(&notice));
+  SendTo(view_.Loop(), &view_, view_, PlayerNotice{this, command, std::move(programme), ok});
 }
 
 void ViewMediaPlayer::SegmentOpened(const std::wstring& programme) { Notify(model::kCommandSegmentOpened, programme); }
@@ -32,10 +34,9 @@ platform::UiLoop& ViewMediaPlayer::Loop() { return view_.Loop(); }
 platform::Window& ViewMediaPlayer::VideoWindow() { return view_.GetWindow(); }
 
 void ViewMediaPlayer::RequestInterfacePaint() {
-  view_.Loop().Post(&view_, WM_PLAYER_INTERFACE, 0,
-                    reinterpret_cast<platform::LPARAM>(static_cast<const ui::ViewPlayer*>(this)));
+  PostTo(view_.Loop(), &view_, view_, PlayerInterfaceWanted{this});
 }
 
-void ViewMediaPlayer::ReportInternalError() { view_.Loop().Post(&view_, WM_PLAYER_ERROR, 0, 0); }
+void ViewMediaPlayer::ReportInternalError() { PostTo(view_.Loop(), &view_, view_, PlayerFailed{}); }
 
 }  // namespace kestrova::app

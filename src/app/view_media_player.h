@@ -1,14 +1,14 @@
 // The media player as the view holds it: a MediaPlayer attached to the view,
-// seen by the view and the player screen as a ui::ViewPlayer. It carries the
-// player's notifications to the view's window, sent synchronously as the
-// player makes them, together with its own identity, so that the view can
-// ignore a player that is no longer its current one.
+// seen by the view and the player screen as a ui::ViewPlayer. It hands the
+// player's notifications to the view on the user-interface thread, sent
+// synchronously as the player makes them (on the player's threads),
+// together with its own identity, so that the view can ignore a player that
+// is no longer its current one.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/messages.h"
 #include "player/media_player.h"
 #include "player/player_view.h"
 #include "ui/view_player.h"
@@ -17,20 +17,21 @@ namespace kestrova::app {
 
 class CKestrovaView;
 
-// Sent to the view: lParam = a PlayerNotice* valid while the send lasts.
-constexpr std::uint32_t WM_PLAYER_NOTICE = platform::WM_USER + 204;
-// Posted to the view: lParam = the ViewPlayer* that asks for the interface
-// around its picture (compared, never followed, since it may be gone).
-constexpr std::uint32_t WM_PLAYER_INTERFACE = platform::WM_USER + 205;
-// Posted to the view: a picture could not be drawn.
-constexpr std::uint32_t WM_PLAYER_ERROR = platform::WM_USER + 206;
-
+// What the player hands to the view (CKestrovaView::Take), each naming the
+// player it comes from; compared, never followed, since it may be gone.
+// Sent: a segment's notification or verdict.
 struct PlayerNotice {
-  const ui::ViewPlayer* player;
-  int command;             // 26 segment finished, 27 segment opened, or model::kNoticeSegmentChecked
+  const ui::ViewPlayer* player = nullptr;
+  int command = 0;         // 26 segment finished, 27 segment opened, or model::kNoticeSegmentChecked
   std::wstring programme;  // 27: the programme name
   bool ok = true;          // kNoticeSegmentChecked: the segment plays
 };
+// Posted: the player wants the interface around its picture.
+struct PlayerInterfaceWanted {
+  const ui::ViewPlayer* player = nullptr;
+};
+// Posted: a picture could not be drawn.
+struct PlayerFailed {};
 
 class ViewMediaPlayer final : public ui::ViewPlayer, private player::PlayerView {
  public:

@@ -33,10 +33,11 @@ class DataState {
 
   // ---- Session values ----
   // Written by the network worker that runs the current command and read by
-  // the user-interface thread only after that worker's WM_NET_RESULT, whose
-  // synchronous send through the message loop (and its mutex) orders the
-  // two; the waiting indicator keeps a second command from starting
-  // meanwhile. No lock of their own.
+  // the user-interface thread only after that worker's result was handed
+  // over, whose synchronous send through the message loop (and its mutex)
+  // orders the two; the waiting indicator keeps a second command from
+  // starting meanwhile, and the workers' turns (app/network_worker.h) keep
+  // one that starts all the same from running alongside. No lock of their own.
   int userId = 0;
   std::wstring sessionKey;
   std::wstring nick;

@@ -1,5 +1,6 @@
 // The result record of every endpoint: created on the heap by the endpoint,
-// carried to the screen by WM_NET_RESULT, owned by whoever receives it last.
+// carried to the screen inside the worker's hand-over to the view, owned by
+// whoever receives it last.
 #pragma once
 
 #include <memory>

@@ -16,11 +16,14 @@ UiLoop::UiLoop() : uiThread_(std::this_thread::get_id()) {
 UiLoop::~UiLoop() { Close(); }
 
 void UiLoop::Close() {
-  std::lock_guard lock(mutex_);
-  closed_ = true;
-  for (Sent* sent : sent_) sent->done = true;
-  sent_.clear();
-  posted_.clear();
+  std::deque<Posted> dropped;  // destroyed after the lock: an event's owned objects go with it
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    for (Sent* sent : sent_) sent->done = true;
+    sent_.clear();
+    dropped.swap(posted_);
+  }
   sentDone_.notify_all();
 }
 
@@ -40,22 +43,56 @@ void UiLoop::Post(MessageTarget* target, std::uint32_t message, WPARAM wParam, L
   {
     std::lock_guard lock(mutex_);
     if (closed_) return;
-    posted_.push_back({target, message, wParam, lParam});
+    posted_.push_back({target, message, wParam, lParam, nullptr});
   }
   if (!IsUiThread()) Wake();
 }
 
 LRESULT UiLoop::Send(MessageTarget* target, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
   if (IsUiThread()) return target->WindowProc(message, wParam, lParam);
-  Sent sent{target, message, wParam, lParam};
+  Sent sent;
+  sent.target = target;
+  sent.message = message;
+  sent.wParam = wParam;
+  sent.lParam = lParam;
+  SendAndWait(sent);
+  return sent.result;
+}
+
+void UiLoop::Post(MessageTarget* target, std::unique_ptr<UiEvent> event) {
+  if (!event) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;  // destroyed here, unrun
+    Posted posted;
+    posted.target = target;
+    posted.event = std::move(event);
+    posted_.push_back(std::move(posted));
+  }
+  if (!IsUiThread()) Wake();
+}
+
+bool UiLoop::Send(MessageTarget* target, std::unique_ptr<UiEvent> event) {
+  if (!event) return false;
+  if (IsUiThread()) {
+    event->Run();
+    return true;
+  }
+  Sent sent;
+  sent.target = target;
+  sent.event = event.get();
+  SendAndWait(sent);
+  return sent.ran;
+}
+
+void UiLoop::SendAndWait(Sent& sent) {
   std::unique_lock lock(mutex_);
-  if (closed_) return 0;
+  if (closed_) return;
   sent_.push_back(&sent);
   lock.unlock();
   Wake();
   lock.lock();
   sentDone_.wait(lock, [&] { return sent.done; });
-  return sent.result;
 }
 
 void UiLoop::PostQuit(int exitCode) {
@@ -101,16 +138,26 @@ bool UiLoop::HasTimer(MessageTarget* target, std::uint32_t id) const {
 
 void UiLoop::ForgetTarget(MessageTarget* target) {
   std::erase_if(timers_, [&](const Timer& t) { return t.target == target; });
-  std::lock_guard lock(mutex_);
-  std::erase_if(posted_, [&](const Posted& p) { return p.target == target; });
+  std::deque<Posted> dropped;  // destroyed after the lock
   bool answered = false;
-  for (Sent* sent : sent_) {
-    if (sent->target == target) {
-      sent->done = true;
-      answered = true;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = posted_.begin(); it != posted_.end();) {
+      if (it->target == target) {
+        dropped.push_back(std::move(*it));
+        it = posted_.erase(it);
+      } else {
+        ++it;
+      }
     }
+    for (Sent* sent : sent_) {
+      if (sent->target == target) {
+        sent->done = true;
+        answered = true;
+      }
+    }
+    std::erase_if(sent_, [&](const Sent* s) { return s->target == target; });
   }
-  std::erase_if(sent_, [&](const Sent* s) { return s->target == target; });
   if (answered) sentDone_.notify_all();
 }
 
@@ -127,23 +174,33 @@ void UiLoop::HandleSentMessages() {
       sent = sent_.front();
       sent_.pop_front();
     }
-    const LRESULT result = sent->target->WindowProc(sent->message, sent->wParam, sent->lParam);
+    LRESULT result = 0;
+    if (sent->event != nullptr) {
+      sent->event->Run();
+    } else {
+      result = sent->target->WindowProc(sent->message, sent->wParam, sent->lParam);
+    }
     std::lock_guard lock(mutex_);
     sent->result = result;
+    sent->ran = true;
     sent->done = true;
     sentDone_.notify_all();
   }
 }
 
 bool UiLoop::DispatchOnePosted() {
-  Posted message{};
+  Posted message;
   {
     std::lock_guard lock(mutex_);
     if (posted_.empty()) return false;
-    message = posted_.front();
+    message = std::move(posted_.front());
     posted_.pop_front();
   }
-  message.target->WindowProc(message.message, message.wParam, message.lParam);
+  if (message.event) {
+    message.event->Run();
+  } else {
+    message.target->WindowProc(message.message, message.wParam, message.lParam);
+  }
   return true;
 }
 
@@ -248,9 +305,10 @@ int UiLoop::Run() {
 
 void UiLoop::DrainWithoutDispatch() {
   HandleSentMessages();
+  std::deque<Posted> dropped;  // destroyed after the lock
   {
     std::lock_guard lock(mutex_);
-    posted_.clear();
+    dropped.swap(posted_);
   }
   SDL_PumpEvents();
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "model/data_state.h"
+#include "model/record_keys.h"
 #include "platform/argb_image.h"
 
 namespace kestrova::ui {
@@ -24,24 +25,29 @@ struct PreviewDelivery {
   platform::ArgbImage picture;
 };
 
-// The values a command takes from the screen that submits it. The screen
-// fills in what its command needs when it submits; the worker works on its
-// own copy, so a later submission cannot change a running command.
+// The values a command takes from the screen that submits it: plain values
+// and keys (model/record_keys.h), never pointers into the data state, whose
+// records a reload may free before the worker runs. The screen fills in what
+// its command needs when it submits; the worker works on its own copy, so a
+// later submission cannot change a running command, and finds the records
+// of the keys when it runs (a record that is gone fails the command).
 struct CommandParameters {
-  std::wstring login;     // 1, 3
-  std::wstring password;  // 1, 3
-  int index = -1;         // 12 short number, 13 opened entry, 24 help theme
-  model::CatalogueItem* channel = nullptr;  // 14, 15, 25, 30, 31
-  std::int64_t date = 0;                    // 15 from the day choice
-  model::ProgrammeBlock* block = nullptr;   // 16
-  model::ProgrammeElement* folder = nullptr;  // 17 from the video catalogue
-  bool folderShown = false;                   // 17: the folder is the one already shown (next page)
-  model::ProgrammeElement* video = nullptr;   // 18, 19, 25, 32
-  int buyType = 0;                            // 19
-  std::wstring email;                         // 22
-  std::wstring phone;                         // 22
-  std::wstring text;                          // 22 feedback text, 28 gift code, 33 picture URL
-  std::shared_ptr<PreviewDelivery> preview;   // 33: receives the picture
+  std::wstring login;         // 1, 3
+  std::wstring password;      // 1, 3
+  int index = -1;             // 12 short number, 13 opened entry, 24 help theme
+  model::ChannelKey channel;  // 14, 15
+  int channelId = 0;          // 25 the channel to stream, 30, 31
+  std::int64_t date = 0;      // 15 from the day choice
+  model::BlockKey block;      // 16
+  model::ElementKey folder;   // 17 from the video catalogue
+  bool folderShown = false;   // 17: the folder is the one already shown (next page)
+  model::ElementKey video;    // 18, 19
+  int videoId = 0;            // 32
+  int buyType = 0;            // 19
+  std::wstring email;         // 22
+  std::wstring phone;         // 22
+  std::wstring text;          // 22 feedback text, 28 gift code, 33 picture URL
+  std::shared_ptr<PreviewDelivery> preview;  // 33: receives the picture
 };
 
 class ScreenDocument {

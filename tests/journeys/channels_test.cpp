@@ -16,6 +16,8 @@
 #include "app/kestrova_view.h"
 #include "app/view_media_player.h"
 #include "journey_fixture.h"
+#include "model/command_ids.h"
+#include "net/endpoint.h"
 #include "resources/string_table.h"
 #include "support/scoped_environment.h"
 #include "ui/screens/block_programme_screen.h"
@@ -268,6 +270,42 @@ TEST_F(ChannelsTest, FoldersKeepTheirPositionsAndTheProgrammeGoesByDayBlockAndEn
   EXPECT_EQ(ui.Screens().CurrentId(), ui::kBlockProgrammeScreen);
   EXPECT_EQ(ui.PopupTitle(), L"");
   EXPECT_LT(Count(TakeRequests(), "/previews/"), DetailsScreen::kMaxPictures);
+}
+
+// The programme asked for just after a reload that resets the channel tree
+// was submitted (the reload's waiter not up yet): the programme command
+// waits for its turn and then finds its channel gone with the level it was
+// on. It fails as an unreachable server does, without a request, and
+// nothing touches the freed channel (the address checker of the test build).
+TEST_F(ChannelsTest, AProgrammeAskedForWhileAReloadFreesItsChannelFailsWithoutARequest) {
+  UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+  ASSERT_TRUE(RegisterThroughTheForms(ui));
+  OpenChannels(ui);
+  OpenFolder(ui, kNewsFolderId);
+  ui.Press(platform::VK_RIGHT);
+  ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+  app::CKestrovaDoc& doc = ui.Document();
+  TakeRequests();
+
+  // The settings' reload, whose result goes to a screen no longer current.
+  doc.SubmitRequest(model::kCommandSetupCatalogueVideos, *ui.Screens().GetScreen(ui::kSettingsScreen), true, {});
+  ui.KeyUp(platform::VK_F1);  // the programme
+  ASSERT_TRUE(ui.RunUntilIdle());
+  EXPECT_EQ(doc.currentFolder, doc.channelRoot.get());
+  EXPECT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+  EXPECT_EQ(ui.PopupTitle(), resources::Strings().Get(kErrorTitle));
+  EXPECT_EQ(ui.Screens().Current()->PopupText(), resources::Strings().Get(net::kGenericFailureTextId));
+  const auto requests = TakeRequests();
+  EXPECT_EQ(Count(requests, "catchan.php"), 1);
+  EXPECT_EQ(Count(requests, "blocks.php"), 0);
+
+  // The card of a channel on the new level asks as before.
+  ui.Press(platform::VK_RETURN);  // closes the pop-up
+  ui.KeyUp(platform::VK_F2);
+  OpenFolder(ui, kNewsFolderId);
+  ui.Press(platform::VK_RIGHT);
+  ui.KeyUp(platform::VK_F1);
+  EXPECT_TRUE(ui.RunUntilScreen(ui::kChannelProgrammeScreen));
 }
 
 TEST_F(ChannelsTest, APaidPackageIsPaidBySmsAndReloadedWithItsChannels) {

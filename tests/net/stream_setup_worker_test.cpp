@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/network_worker.h"
-#include "app/result_delivery.h"
-#include "model/result_messages.h"
+#include "app/view_events.h"
 #include "support/loopback_server.h"
 #include "platform/sdl_handles.h"
+#include "support/sample_screens.h"
 #include "support/test_document.h"
 
 namespace kestrova::test {
@@ -24,15 +24,14 @@ namespace {
 using namespace std::chrono_literals;
 
 // The view's part: takes every delivered result and records its requester.
-class DeliveryRecorder final : public platform::MessageTarget {
+class DeliveryRecorder final : public app::NetEvents {
  public:
-  platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM, platform::LPARAM lParam) override {
-    if (message != app::WM_NET_DELIVER) return 0;
-    std::unique_ptr<app::ResultDelivery> delivery(reinterpret_cast<app::ResultDelivery*>(lParam));
-    requesters.push_back(delivery->requester);
-    oks.push_back(delivery->result ? delivery->result->ok : -1);
+  void Take(app::NetBusy) override {}
+  void Take(app::NetDone) override {}
+  void Take(app::NetResult delivered) override {
+    requesters.push_back(delivered.requester);
+    oks.push_back(delivered.result ? delivered.result->ok : -1);
     if (onDeliver) std::exchange(onDeliver, nullptr)();
-    return model::kResultTaken;
   }
   std::function<void()> onDeliver;  // runs once, inside the next delivery
   std::vector<const ui::Screen*> requesters;
@@ -79,19 +78,20 @@ TEST(StreamSetupWorker, ASecondSetUpWaitsForTheFirstWhoseResultIsDroppedUnlessTh
   CountingSink sink;
   std::atomic<int> busy{2};
   app::StreamSetupState state;
-  const app::WorkerHost host{loop, view, {data, network}, busy, sink};
-  const int first = 1;
-  const int second = 2;
+  app::DataTurns turns;
+  const app::WorkerHost host{loop, view, {data, network}, busy, sink, turns};
+  const SampleListScreen first(ui::kPlayerScreen, {});
+  const SampleListScreen second(ui::kPlayerScreen, {});
   app::NetworkTask task;
   task.command = model::kCommandStreamSetup;
-  task.streamRecordId = 102;
-  task.screen = reinterpret_cast<const ui::Screen*>(&first);  // compared only
+  task.parameters.channelId = 102;
+  task.screen = &first;
   std::thread a([&, task] { app::StreamSetupWorker(host, state, task); });
   const auto deadline = std::chrono::steady_clock::now() + 20s;
   while (server.RequestCount() < 2 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(5ms);  // until the first getvid is under way
   }
-  task.screen = reinterpret_cast<const ui::Screen*>(&second);
+  task.screen = &second;
   std::thread b([&, task] { app::StreamSetupWorker(host, state, task); });
   while (busy.load() > 0 && std::chrono::steady_clock::now() < deadline) loop.PumpOnce();
   a.join();

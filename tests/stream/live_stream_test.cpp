@@ -162,14 +162,11 @@ TEST_F(LiveStreamTest, CommandTwentyFiveQueuesASegmentThePlayerOpens) {
   KeepingSink sink;
   doc.Doc().SetSegmentSink(&sink);
   SampleListScreen player(ui::kPlayerScreen, {});
-  auto channel = std::make_unique<model::CatalogueItem>();
-  channel->id = kNewsChannel;
   ui::CommandParameters parameters;
-  parameters.channel = channel.get();
+  parameters.channelId = kNewsChannel;
 
   const auto submitted = Clock::now();
   doc.Doc().SubmitRequest(model::kCommandStreamSetup, player, false, parameters);
-  channel.reset();  // a catalogue reload frees the record; the worker has its id
   const std::filesystem::path file = sink.Wait(30s);
   ASSERT_FALSE(file.empty());
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sink.at_ - submitted).count();

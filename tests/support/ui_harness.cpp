@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "app/settings_store.h"
-#include "model/result_messages.h"
 #include "platform/registry.h"
 #include "platform/sdl_handles.h"
 
@@ -135,24 +134,21 @@ std::wstring UiHarness::PopupTitle() {
   return screen != nullptr && screen->PopupShown() ? screen->PopupTitle() : std::wstring();
 }
 
-void UiHarness::SetBusy(bool busy) { View().WindowProc(model::WM_NET_BUSY, busy ? 1 : 0, 0); }
+void UiHarness::SetBusy(bool busy, app::RequestCancel request) { View().Take(app::NetBusy{busy, std::move(request)}); }
 
 void UiHarness::DeliverResult(int command, model::RequestResultPtr result) {
-  View().WindowProc(model::WM_NET_RESULT, static_cast<platform::WPARAM>(command),
-                    reinterpret_cast<platform::LPARAM>(result.release()));
+  View().Take(app::NetResult{command, Screens().Current(), std::move(result)});
   Flush();
 }
 
-void UiHarness::NetDone() { View().WindowProc(model::WM_NET_DONE, 0, 0); }
+void UiHarness::NetDone() { View().Take(app::NetDone{}); }
 
-platform::LRESULT UiHarness::SendFromWorkerThread(std::uint32_t message, platform::WPARAM wParam,
-                                                  platform::LPARAM lParam) {
+bool UiHarness::WhileAnotherThreadSends(const std::function<bool()>& send) {
   std::atomic<bool> done{false};
-  platform::LRESULT result = 0;
+  bool taken = false;
   platform::UiLoop& loop = Loop();
-  app::CKestrovaView* view = &View();
   std::thread worker([&] {
-    result = loop.Send(view, message, wParam, lParam);
+    taken = send();
     done = true;
   });
   while (!done) {
@@ -160,7 +156,7 @@ platform::LRESULT UiHarness::SendFromWorkerThread(std::uint32_t message, platfor
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   worker.join();
-  return result;
+  return taken;
 }
 
 void UiHarness::Paint() {

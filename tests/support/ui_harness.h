@@ -1,8 +1,8 @@
 // Drives the real program headless for user-interface tests: the document,
 // frame and view start from a fresh test registry with the built data.dat
 // and language files under SDL's dummy video driver; tests install screens,
-// inject keys, typed text and taps, fire the view's timers, deliver the
-// network notifications and read or save the painted picture.
+// inject keys, typed text and taps, fire the view's timers, hand the view
+// what the network workers hand it and read or save the painted picture.
 //
 //   UiHarness ui(KESTROVA_BIN_DIR);
 //   auto& list = ui.Install<SampleListScreen>(2, items);
@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -108,13 +109,20 @@ class UiHarness {
   std::wstring PopupTitle();
   const std::filesystem::path& RegistryFile() const { return registryFile_; }
 
-  // The network notifications, sent on the user-interface thread.
-  void SetBusy(bool busy);
+  // The network hand-overs, taken on the user-interface thread as the
+  // document's relay passes them on: the waiter (with the request Back
+  // cancels), a result from the current screen's command (the view's one
+  // way to a screen, which checks that the requester is current), the end.
+  void SetBusy(bool busy, app::RequestCancel request = nullptr);
   void DeliverResult(int command, model::RequestResultPtr result);
   void NetDone();
-  // The same path a worker takes: Send from another thread while the
-  // user-interface thread runs its loop.
-  platform::LRESULT SendFromWorkerThread(std::uint32_t message, platform::WPARAM wParam, platform::LPARAM lParam);
+  // The way a worker hands it over: sent through the loop from another
+  // thread while the user-interface thread runs its loop. True when taken.
+  template <class Value>
+  bool SendFromWorkerThread(Value value) {
+    app::CKestrovaView& view = View();
+    return WhileAnotherThreadSends([&] { return app::SendTo(Loop(), &view, view, std::move(value)); });
+  }
 
   // Invalidates the whole view and paints it now.
   void Paint();
@@ -128,6 +136,7 @@ class UiHarness {
 
  private:
   void Flush();
+  bool WhileAnotherThreadSends(const std::function<bool()>& send);
 
   TempDir dir_;
   std::filesystem::path registryFile_;

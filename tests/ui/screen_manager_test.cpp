@@ -1,6 +1,5 @@
 // The screen manager: the screen-change rule, painting (backgrounds, the
 // keyboard icon, pop-ups, the overlay), network results and activation.
-#include "model/result_messages.h"
 #include "ui/screen_manager.h"
 
 #include <gtest/gtest.h>
@@ -149,7 +148,7 @@ TEST_F(ScreenManagerTest, AFailedResultReachesTheCurrentScreenWhichShowsItsMessa
   EXPECT_FALSE(list.PopupHasButtons());
   EXPECT_EQ(list.PopupText(), L"The server says no");
   EXPECT_EQ(list.PopupTitle(), resources::Strings().Get(ui::kPopupErrorTitle));
-  ui_.View().WindowProc(model::WM_NET_RESULT, 18, 0);  // no result at all
+  ui_.DeliverResult(18, nullptr);  // no result at all
   EXPECT_EQ(list.results, (std::vector<int>{17, 18}));
   // Without a current screen the result is simply freed.
   ui::ScreenManager empty;

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "app/network_task.h"
-#include "model/result_messages.h"
 #include "support/sample_screens.h"
 #include "support/ui_harness.h"
 #include "ui/rows.h"
@@ -151,7 +150,7 @@ TEST_F(ViewInputTest, BackWhileWaitingCancelsTheRequestWaitedForEvenFromTheEditB
   ASSERT_TRUE(ui_.View().Edit().Focused());
   ui_.Type(L"abc");
   const app::RequestCancel waited = std::make_shared<std::atomic<int>>(0);
-  ui_.View().WindowProc(model::WM_NET_BUSY, 1, reinterpret_cast<platform::LPARAM>(&waited));
+  ui_.SetBusy(true, waited);
   ui_.Type(L"d");
   ui_.Press(VK_DOWN);
   ui_.Press(platform::VK_F1);

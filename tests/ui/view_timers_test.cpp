@@ -1,7 +1,6 @@
 // The view's busy mode with the waiter, its timers and tickers, the network
 // notifications and the player hooks.
 #include "app/kestrova_view.h"
-#include "model/result_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -94,16 +93,19 @@ TEST_F(ViewTest, TheWaiterCyclesTwelveFramesAndDisappearsAtOnce) {
 
 TEST_F(ViewTest, TheBusyNotificationsArriveFromAWorkerThread) {
   auto& list = ShowList(NumberedItems(4));
-  ui_.SendFromWorkerThread(model::WM_NET_BUSY, 1, 0);
+  EXPECT_TRUE(ui_.SendFromWorkerThread(app::NetBusy{true, nullptr}));
   EXPECT_TRUE(ui_.View().Busy());
-  auto result = MakeResult(false, L"No connection");
-  ui_.SendFromWorkerThread(model::WM_NET_RESULT, 12, reinterpret_cast<platform::LPARAM>(result.release()));
-  ui_.SendFromWorkerThread(model::WM_NET_BUSY, 0, 0);
+  EXPECT_TRUE(ui_.SendFromWorkerThread(app::NetResult{12, &list, MakeResult(false, L"No connection")}));
+  EXPECT_TRUE(ui_.SendFromWorkerThread(app::NetBusy{}));
   EXPECT_FALSE(ui_.View().Busy());
   EXPECT_EQ(list.results, std::vector<int>{12});
   EXPECT_TRUE(list.PopupShown());
+  // A result for a screen the user has left is freed, not shown.
+  const SampleListScreen left(3, {});
+  EXPECT_TRUE(ui_.SendFromWorkerThread(app::NetResult{13, &left, MakeResult(true)}));
+  EXPECT_EQ(list.results, std::vector<int>{12});
   const int paints = ui_.PaintCount();
-  ui_.SendFromWorkerThread(model::WM_NET_DONE, 0, 0);
+  EXPECT_TRUE(ui_.SendFromWorkerThread(app::NetDone{}));
   EXPECT_GT(ui_.PaintCount(), paints);
 }
 

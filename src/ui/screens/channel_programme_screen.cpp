@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/command_ids.h"
+#include "model/record_keys.h"
 #include "net/catalogue_endpoints.h"
 #include "ui/bars.h"
 #include "ui/painter.h"
@@ -74,7 +75,7 @@ void ChannelProgrammeScreen::Activate() {
   model::ProgrammeBlock* block = SelectedBlock();
   if (block == nullptr) return;  // a stale selection
   CommandParameters parameters;
-  parameters.block = block;
+  parameters.block = model::KeyOf(Data(), block);
   Submit(model::kCommandBlockElements, parameters);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/screens/channel_screen.h"
 
 #include "model/command_ids.h"
+#include "model/record_keys.h"
 #include "resources/string_table.h"
 #include "ui/bars.h"
 #include "ui/painter.h"
@@ -68,7 +69,7 @@ void ChannelScreen::Activate() {
   model::CatalogueItem* channel = Channel();
   if (channel == nullptr || selection_ < 0 || selection_ >= static_cast<int>(actionRows_.size())) return;
   CommandParameters parameters;
-  parameters.channel = channel;
+  parameters.channelId = channel->id;
   switch (actionRows_[static_cast<std::size_t>(selection_)]) {
     case Row::kWatch: Navigate(kPlayerScreen); break;
     case Row::kBuy:
@@ -86,7 +87,7 @@ bool ChannelScreen::OnKeyUp(int key) {
     model::CatalogueItem* channel = Channel();
     if (channel == nullptr || channel->haveProgram == 0) return false;
     CommandParameters parameters;
-    parameters.channel = channel;
+    parameters.channel = model::KeyOf(Data(), channel);
     Submit(model::kCommandProgrammeBlocks, parameters);
     return true;
   }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "model/command_ids.h"
+#include "model/record_keys.h"
 #include "net/catalogue_endpoints.h"
 #include "platform/clock.h"
 #include "resources/string_table.h"
@@ -80,7 +81,7 @@ void DayChoiceScreen::Activate() {
     return;  // a stale selection
   }
   CommandParameters parameters;
-  parameters.channel = channel_;
+  parameters.channel = model::KeyOf(Data(), channel_);
   parameters.date = chosenDate_;
   Submit(model::kCommandProgrammeBlocks, parameters);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/command_ids.h"
+#include "model/record_keys.h"
 #include "resources/string_table.h"
 #include "ui/bars.h"
 #include "ui/labels.h"
@@ -81,7 +82,6 @@ void DetailsScreen::RequestPicture() {
   ++requested_;
   delivery_ = std::make_shared<PreviewDelivery>();
   CommandParameters parameters;
-  parameters.video = record_;
   parameters.text = record_->previewLink + std::to_wstring(requested_) + L".jpg";
   parameters.preview = delivery_;
   Submit(model::kCommandNextPreview, parameters, false);
@@ -107,7 +107,7 @@ void DetailsScreen::NextPicture() {
 
 void DetailsScreen::SubmitBuyInfo() {
   CommandParameters parameters;
-  parameters.video = record_;
+  parameters.video = model::KeyOf(Data(), record_);
   Submit(model::kCommandBuyInfo, parameters);
 }
 
@@ -127,7 +127,7 @@ void DetailsScreen::Activate() {
     }
   } else if (selection_ == kFavouriteRow) {
     CommandParameters parameters;
-    parameters.video = record_;
+    parameters.video = model::KeyOf(Data(), record_);
     Submit(model::kCommandFavourite, parameters);
   }
 }

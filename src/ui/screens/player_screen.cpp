@@ -75,7 +75,7 @@ ViewPlayer* PlayerScreen::Player() const { return Owner()->Host() != nullptr ? O
 
 void PlayerScreen::SubmitSetUp(bool waiter) {
   CommandParameters parameters;
-  parameters.channel = channel_;
+  parameters.channelId = channel_ != nullptr ? channel_->id : 0;
   ++setUpsSubmitted_;
   Submit(model::kCommandStreamSetup, parameters, waiter);
 }
@@ -162,10 +162,9 @@ bool PlayerScreen::OpenKnownVideo() {
   if (!video) return false;
   // Playback ends here: the details (and the purchase) take over.
   StopStream();
-  knownVideo_.id = *video;
   detailsWanted_ = true;
   CommandParameters parameters;
-  parameters.video = &knownVideo_;
+  parameters.videoId = *video;
   Submit(model::kCommandVideoDetails, parameters, true);
   return true;
 }

@@ -100,8 +100,7 @@ class PlayerScreen final : public CatalogueScreen {
   std::wstring lastFailure_;   // the message of the latest bad segment
   bool retryPending_ = false;  // a delayed set-up waits for its timer
   bool retryWaiter_ = false;   // ... and shows the waiter
-  bool detailsWanted_ = false;            // the known video's details were asked for
-  model::ProgrammeElement knownVideo_;    // the record they are asked for (by id)
+  bool detailsWanted_ = false;  // the known video's details were asked for
 };
 
 }  // namespace kestrova::ui::screens

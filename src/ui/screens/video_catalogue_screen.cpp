@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/command_ids.h"
+#include "model/record_keys.h"
 #include "resources/string_table.h"
 #include "ui/bars.h"
 #include "ui/painter.h"
@@ -98,7 +99,7 @@ void VideoCatalogueScreen::Refresh(const ScreenEntry&) {
 void VideoCatalogueScreen::RequestFolder(model::ProgrammeElement& folder) {
   requested_ = &folder;
   CommandParameters parameters;
-  parameters.folder = &folder;
+  parameters.folder = model::KeyOf(Data(), &folder);
   parameters.folderShown = &folder == folder_;
   Submit(model::kCommandVideos, parameters);
 }
