@@ -58,13 +58,13 @@ void SetStubAnswer(std::string_view body, std::string_view headers) {
 
 namespace kestrova::net {
 
-bool HttpGetToFile(NetworkContext&, std::wstring_view, std::filesystem::path& answerFile, std::wstring_view,
+bool HttpGetToFile(const TransferScope&, std::wstring_view, std::filesystem::path& answerFile, std::wstring_view,
                    std::wstring* rawHeaders) {
   fuzz::StoreHeaders(rawHeaders);
   return fuzz::WriteBody(answerFile);
 }
 
-bool HttpGetKeepAlive(NetworkContext&, std::wstring_view, std::filesystem::path& answerFile, std::wstring_view,
+bool HttpGetKeepAlive(const TransferScope&, std::wstring_view, std::filesystem::path& answerFile, std::wstring_view,
                       std::wstring* rawHeaders) {
   answerFile.clear();
   if (rawHeaders != nullptr) {
@@ -76,7 +76,7 @@ bool HttpGetKeepAlive(NetworkContext&, std::wstring_view, std::filesystem::path&
 
 void CloseKeptConnection(NetworkContext&) {}
 
-bool HttpGetToMemory(NetworkContext&, std::wstring_view, std::span<std::uint8_t> buffer, std::wstring_view,
+bool HttpGetToMemory(const TransferScope&, std::wstring_view, std::span<std::uint8_t> buffer, std::wstring_view,
                      std::wstring* rawHeaders, std::size_t* received) {
   fuzz::StoreHeaders(rawHeaders);
   const std::string& body = fuzz::Answer().body;
