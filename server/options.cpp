@@ -75,6 +75,8 @@ std::string Usage() {
          "  --listen ADDRESS        address to listen on (127.0.0.1)\n"
          "  --port N                port, 0 for any free one (8080)\n"
          "  --data DIR              content folder (the installed one)\n"
+         "  --channels FILE         channel catalogue to use instead of the content folder's\n"
+         "                          channels.xml (channels may name a source to show)\n"
          "  --db FILE               database file ($XDG_DATA_HOME/kestrova/server.db)\n"
          "  --sms-spool DIR|none    outgoing SMS spool to read ($XDG_DATA_HOME/kestrova/sms/outgoing)\n"
          "  --version-policy none|recommended|required   what older clients are told (none)\n"
@@ -116,6 +118,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       options.port = *port;
     } else if (name == "--data") {
       options.data_dir = *value;
+    } else if (name == "--channels") {
+      if (value->empty()) return {std::nullopt, "empty channels file"};
+      options.channels_file = *value;
     } else if (name == "--db") {
       options.db_file = *value;
     } else if (name == "--sms-spool") {

@@ -17,11 +17,13 @@ constexpr int kStatusNotFound = 404;
 constexpr int kStatusConflict = 409;
 constexpr int kStatusTooMany = 429;
 constexpr int kStatusServerError = 500;
+constexpr int kStatusUnavailable = 503;
 
 // Error ids of the stream script, next to those of the API scripts.
 constexpr int kErrorNotWatchable = 1601;
 constexpr int kErrorNoSetup = 1602;
 constexpr int kErrorBusy = 1603;
+constexpr int kErrorOffAir = 1604;
 
 constexpr const char* kSegmentType = "video/ogg";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
@@ -39,6 +41,10 @@ const LocalText kBusyText{"Too many stream requests of this account are waiting;
                           "Слишком много запросов потока этой учётной записи ожидают; повторите чуть позже.",
                           "Demasiadas peticiones de flujo de esta cuenta están esperando; inténtelo en un momento.",
                           "Trop de demandes de flux de ce compte attendent ; réessayez dans un instant."};
+const LocalText kOffAirText{"{0} cannot be shown at the moment; please try again later.",
+                            "{0} сейчас недоступен; пожалуйста, попробуйте позже.",
+                            "{0} no se puede mostrar en este momento; inténtelo más tarde.",
+                            "{0} ne peut pas être diffusé pour le moment ; veuillez réessayer plus tard."};
 const LocalText kEncodingFailedText{"The stream could not be prepared.", "Не удалось подготовить поток.",
                                     "No se pudo preparar el flujo.", "Le flux n'a pas pu être préparé."};
 
@@ -52,6 +58,7 @@ int StatusFor(int error_id) {
     case kErrorUnknownId: return kStatusNotFound;
     case kErrorNoSetup: return kStatusConflict;
     case kErrorBusy: return kStatusTooMany;
+    case kErrorOffAir: return kStatusUnavailable;
     default: return kStatusServerError;
   }
 }
@@ -154,12 +161,13 @@ StreamControl::Source StreamControl::FindSource(const ApiRequest& request, const
 StreamControl::NextStep StreamControl::TakeNextSegment(int user_id, const Source& source, std::time_t now) {
   const std::lock_guard lock(mutex_);
   Session& session = sessions_[user_id];
-  const bool fresh = session.record != source.record || session.next_seconds == 0 ||
+  const bool fresh = session.live || session.record != source.record || session.next_seconds == 0 ||
                      session.next_start + kRejoinSeconds < now;
   SegmentKey key{source.record, fresh ? now : session.next_start,
                  fresh ? kFirstSegmentSeconds : session.next_seconds, source.card_name};
   if (now + kMaxLeadSeconds < key.start) return {std::nullopt, key.start - kMaxLeadSeconds};
   session.record = source.record;
+  session.live = false;
   session.next_start = key.start + key.seconds;
   session.next_seconds = std::min(key.seconds * 2, kSegmentSeconds);
   session.announced = nullptr;  // until this set-up has its segment
@@ -172,6 +180,11 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
   // The name and access first, at the present; the programme is that of
   // the segment's own start, read again below once that is known.
   Source source = FindSource(request, account, now);
+  if (const Channel* channel = context_.catalogue.FindChannel(source.record)) {
+    if (live::ChannelPipeline* pipeline = channels_.For(channel->id)) {
+      return LiveSetup(request, account, *channel, *pipeline, response);
+    }
+  }
   const NextStep next = TakeNextSegment(account.id, source, now);
   if (!next.key) {
     // Too far ahead of the clock: the request waits, holding no worker, and
@@ -193,17 +206,78 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
     const std::lock_guard lock(mutex_);
     sessions_[account.id].announced = segment;
   }
+  Announce(*segment, source, key.seconds, response);
+}
 
+void StreamControl::Announce(const EncodedSegment& segment, const Source& source, int seconds,
+                             httplib::Response& response) const {
   response.set_header("Qual_num", std::to_string(kStreamQualityCount));
   for (int quality = 1; quality <= kStreamQualityCount; ++quality) {
     std::string key_name = "S";  // S1..Sn (built in place: GCC 12 warns falsely on "S" + string&&)
     key_name += std::to_string(quality);
-    response.set_header(key_name, std::to_string(segment->At(quality).size()));
+    response.set_header(key_name, std::to_string(segment.At(quality).size()));
   }
   response.set_header("Video_name", source.programme);
   if (source.video) response.set_header("Video_id", std::to_string(*source.video));
-  response.set_header("Len", std::to_string(key.seconds));
+  response.set_header("Len", std::to_string(seconds));
   response.set_content("", kTextType);
+}
+
+void StreamControl::LiveSetup(const ApiRequest& request, const Account& account, const Channel& channel,
+                              live::ChannelPipeline& pipeline, httplib::Response& response) {
+  pipeline.Touch();
+  const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+  const auto now_seconds = static_cast<std::time_t>(now);
+  const bool resumed = parking_.CurrentRequestResumed();
+  // A viewer who went on asking goes on with the segment after the last
+  // one; anybody else joins the channel where it is.
+  std::optional<live::ViewerPosition> position;
+  std::time_t waiting_since = now_seconds;
+  {
+    const std::lock_guard lock(mutex_);
+    Session& session = sessions_[account.id];
+    if (session.live && session.record == channel.id && session.last_setup + kRejoinSeconds >= now_seconds) {
+      position = live::ViewerPosition{session.run, session.next_start};
+    }
+    if (resumed && session.waiting_since != 0) waiting_since = session.waiting_since;
+    session.waiting_since = waiting_since;
+  }
+  const std::string name = channel.name.In(request.Lang());
+  const live::ViewerStep step = pipeline.Timeline().ForViewer(position, now);
+  if (!step.error.empty() || (!step.segment && now_seconds - waiting_since > kLongestLiveWait)) {
+    throw ApiFailure(kErrorOffAir, FormatText(kOffAirText.In(request.Lang()), {name}));
+  }
+  if (!step.segment) {
+    // Not encoded yet: the request waits, holding no worker.
+    std::shared_ptr<void> hold = waiting_.Take(account.id);
+    if (hold == nullptr) throw ApiFailure(kErrorBusy, kBusyText.In(request.Lang()));
+    const auto due = RequestParking::WallClock::now() +
+                     std::chrono::duration_cast<RequestParking::WallClock::duration>(
+                         std::chrono::duration<double>(step.wait_seconds));
+    parking_.ParkCurrentRequest(due, std::move(hold));
+    return;
+  }
+  const live::LiveSegment& segment = *step.segment;
+  const auto& announced = segment.encoded;
+  {
+    const std::lock_guard lock(mutex_);
+    Session& session = sessions_[account.id];
+    session.record = channel.id;
+    session.live = true;
+    session.run = segment.run;
+    session.next_start = segment.start + segment.seconds;
+    session.next_seconds = segment.seconds;
+    session.last_setup = now_seconds;
+    session.waiting_since = 0;
+    session.announced = announced;
+  }
+  // The programme on air when the segment starts; without a programme, the
+  // title the source announces.
+  Source source = FindSource(request, account, segment.start);
+  if (channel.theme.empty()) {
+    if (const std::string title = pipeline.Timeline().Title(); !title.empty()) source.programme = title;
+  }
+  Announce(*announced, source, segment.seconds, response);
 }
 
 void StreamControl::Getvid(const ApiRequest& request, httplib::Response& response) {

@@ -26,6 +26,7 @@
 #include <string>
 #include <utility>
 
+#include "live/channel_hub.h"
 #include "request_parking.h"
 #include "segment_cache.h"
 #include "server_context.h"
@@ -54,7 +55,12 @@ class StreamControl {
   static constexpr int kOnDemandSeconds = 20;
   static constexpr std::size_t kMaxOnDemandFiles = 8;
 
-  StreamControl(const ServerContext& context, RequestParking& parking) : context_(context), parking_(parking) {}
+  // A set-up of a channel with a source waits at most this long, parked,
+  // for its segment; then the channel counts as off the air.
+  static constexpr int kLongestLiveWait = 25;
+
+  StreamControl(const ServerContext& context, RequestParking& parking, live::ChannelHub& channels)
+      : context_(context), parking_(parking), channels_(channels) {}
 
   // Registers "cc.cgi" and the on-demand files under kStreamPath; the
   // object must outlive the server's listening.
@@ -66,6 +72,12 @@ class StreamControl {
     std::time_t next_start = 0;
     int next_seconds = 0;
     std::shared_ptr<const EncodedSegment> announced;  // what the next getvid sends
+    // A channel with a source: its segments come from the channel's
+    // timeline, in the pipeline run `run`.
+    bool live = false;
+    std::uint64_t run = 0;
+    std::time_t last_setup = 0;
+    std::time_t waiting_since = 0;  // of a set-up parked for its segment
   };
   // The channel or video a stream shows, after the access check.
   struct Source {
@@ -76,6 +88,9 @@ class StreamControl {
   };
 
   void Setup(const ApiRequest& request, httplib::Response& response);
+  void LiveSetup(const ApiRequest& request, const Account& account, const Channel& channel,
+                 live::ChannelPipeline& pipeline, httplib::Response& response);
+  void Announce(const EncodedSegment& segment, const Source& source, int seconds, httplib::Response& response) const;
   void Getvid(const ApiRequest& request, httplib::Response& response);
   void OnDemand(const ApiRequest& request, int video_id, httplib::Response& response);
 
@@ -93,6 +108,7 @@ class StreamControl {
 
   const ServerContext& context_;
   RequestParking& parking_;
+  live::ChannelHub& channels_;
   SegmentCache segments_;
   WaitingSetups waiting_;
   // Guards sessions_ and on_demand_ (with its order).
