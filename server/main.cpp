@@ -188,8 +188,9 @@ int Run(const ServerOptions& options) {
   InstallRequestRecording(http, request_log, [&http] { return http.CurrentRequestResumed(); });
   InstallServiceRoutes(http, catalogue, logos);
   if (options.request_log_endpoint) InstallRequestLogReadOut(http, request_log);
-  live::ChannelHub channels(catalogue);
-  StreamControl stream(context, http, channels);
+  media::ChannelHub channels(catalogue);
+  media::VideoLibrary videos(options.videos_dir, options.video_cache);
+  StreamControl stream(context, http, channels, videos);
   stream.Install(http);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)
                                      : (http.bind_to_port(options.listen, options.port) ? options.port : -1);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "access.h"
@@ -24,6 +26,7 @@ constexpr int kErrorNotWatchable = 1601;
 constexpr int kErrorNoSetup = 1602;
 constexpr int kErrorBusy = 1603;
 constexpr int kErrorOffAir = 1604;
+constexpr int kErrorPreparing = 1605;
 
 constexpr const char* kSegmentType = "video/ogg";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
@@ -45,6 +48,10 @@ const LocalText kOffAirText{"{0} cannot be shown at the moment; please try again
                             "{0} сейчас недоступен; пожалуйста, попробуйте позже.",
                             "{0} no se puede mostrar en este momento; inténtelo más tarde.",
                             "{0} ne peut pas être diffusé pour le moment ; veuillez réessayer plus tard."};
+const LocalText kPreparingText{"{0} is being prepared; please try again in a minute.",
+                               "{0} готовится; пожалуйста, попробуйте через минуту.",
+                               "{0} se está preparando; inténtelo de nuevo en un minuto.",
+                               "{0} est en préparation ; veuillez réessayer dans une minute."};
 const LocalText kEncodingFailedText{"The stream could not be prepared.", "Не удалось подготовить поток.",
                                     "No se pudo preparar el flujo.", "Le flux n'a pas pu être préparé."};
 
@@ -58,7 +65,8 @@ int StatusFor(int error_id) {
     case kErrorUnknownId: return kStatusNotFound;
     case kErrorNoSetup: return kStatusConflict;
     case kErrorBusy: return kStatusTooMany;
-    case kErrorOffAir: return kStatusUnavailable;
+    case kErrorOffAir:
+    case kErrorPreparing: return kStatusUnavailable;
     default: return kStatusServerError;
   }
 }
@@ -181,7 +189,7 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
   // the segment's own start, read again below once that is known.
   Source source = FindSource(request, account, now);
   if (const Channel* channel = context_.catalogue.FindChannel(source.record)) {
-    if (live::ChannelPipeline* pipeline = channels_.For(channel->id)) {
+    if (media::ChannelPipeline* pipeline = channels_.For(channel->id)) {
       return LiveSetup(request, account, *channel, *pipeline, response);
     }
   }
@@ -224,26 +232,26 @@ void StreamControl::Announce(const EncodedSegment& segment, const Source& source
 }
 
 void StreamControl::LiveSetup(const ApiRequest& request, const Account& account, const Channel& channel,
-                              live::ChannelPipeline& pipeline, httplib::Response& response) {
+                              media::ChannelPipeline& pipeline, httplib::Response& response) {
   pipeline.Touch();
   const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
   const auto now_seconds = static_cast<std::time_t>(now);
   const bool resumed = parking_.CurrentRequestResumed();
   // A viewer who went on asking goes on with the segment after the last
   // one; anybody else joins the channel where it is.
-  std::optional<live::ViewerPosition> position;
+  std::optional<media::ViewerPosition> position;
   std::time_t waiting_since = now_seconds;
   {
     const std::lock_guard lock(mutex_);
     Session& session = sessions_[account.id];
     if (session.live && session.record == channel.id && session.last_setup + kRejoinSeconds >= now_seconds) {
-      position = live::ViewerPosition{session.run, session.next_start};
+      position = media::ViewerPosition{session.run, session.next_start};
     }
     if (resumed && session.waiting_since != 0) waiting_since = session.waiting_since;
     session.waiting_since = waiting_since;
   }
   const std::string name = channel.name.In(request.Lang());
-  const live::ViewerStep step = pipeline.Timeline().ForViewer(position, now);
+  const media::ViewerStep step = pipeline.Timeline().ForViewer(position, now);
   if (!step.error.empty() || (!step.segment && now_seconds - waiting_since > kLongestLiveWait)) {
     throw ApiFailure(kErrorOffAir, FormatText(kOffAirText.In(request.Lang()), {name}));
   }
@@ -257,7 +265,7 @@ void StreamControl::LiveSetup(const ApiRequest& request, const Account& account,
     parking_.ParkCurrentRequest(due, std::move(hold));
     return;
   }
-  const live::LiveSegment& segment = *step.segment;
+  const media::LiveSegment& segment = *step.segment;
   const auto& announced = segment.encoded;
   {
     const std::lock_guard lock(mutex_);
@@ -306,6 +314,7 @@ void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::R
     throw ApiFailure(kErrorNotWatchable, FormatText(kNotWatchableText.In(request.Lang()), {name}));
   }
   const int quality = ServedQuality(request.IntOr("quality", kDefaultStreamQuality));
+  if (OnDemandFile(request, account, video_id, quality, response)) return;
   const std::pair<int, int> key{video_id, quality};
   std::shared_ptr<const std::string> file;
   {
@@ -326,6 +335,55 @@ void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::R
   }
   response.set_header("Content-Disposition", "inline; filename=\"orva" + std::to_string(video_id) + ".ogv\"");
   response.set_content(*file, kSegmentType);
+}
+
+bool StreamControl::OnDemandFile(const ApiRequest& request, const Account& account, int video_id, int quality,
+                                 httplib::Response& response) {
+  const media::VideoLibrary::Lookup found = videos_.Find(video_id, quality);
+  const std::pair<int, int> waiter{account.id, video_id};
+  const std::time_t now = std::time(nullptr);
+  const std::string name = context_.catalogue.FindVideo(video_id)->name.In(request.Lang());
+  switch (found.state) {
+    case media::VideoLibrary::State::kNoFile: return false;
+    case media::VideoLibrary::State::kFailed:
+      throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+    case media::VideoLibrary::State::kPreparing: {
+      {
+        const std::lock_guard lock(mutex_);
+        std::time_t& since = video_waits_[waiter];
+        if (!parking_.CurrentRequestResumed() || since == 0) since = now;
+        if (now - since > kLongestVideoWait) {
+          video_waits_.erase(waiter);
+          throw ApiFailure(kErrorPreparing, FormatText(kPreparingText.In(request.Lang()), {name}));
+        }
+      }
+      // Transcoding: the request waits, holding no worker, and looks again.
+      std::shared_ptr<void> hold = waiting_.Take(account.id);
+      if (hold == nullptr) throw ApiFailure(kErrorBusy, kBusyText.In(request.Lang()));
+      parking_.ParkCurrentRequest(RequestParking::WallClock::now() + std::chrono::seconds(1), std::move(hold));
+      return true;
+    }
+    case media::VideoLibrary::State::kReady: break;
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    video_waits_.erase(waiter);
+  }
+  auto file = std::make_shared<std::ifstream>(found.file, std::ios::binary);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(found.file, ec);
+  if (!*file || ec) throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+  response.set_header("Content-Disposition", "inline; filename=\"orva" + std::to_string(video_id) + ".ogv\"");
+  response.set_content_provider(
+      static_cast<std::size_t>(size), kSegmentType, [file](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        constexpr std::size_t kChunk = 64 * 1024;
+        std::vector<char> chunk(std::min(length, kChunk));
+        file->seekg(static_cast<std::streamoff>(offset));
+        file->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto got = static_cast<std::size_t>(file->gcount());
+        return got > 0 && sink.write(chunk.data(), got);
+      });
+  return true;
 }
 
 }  // namespace kestrova::server

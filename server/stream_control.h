@@ -26,7 +26,8 @@
 #include <string>
 #include <utility>
 
-#include "live/channel_hub.h"
+#include "media/channel_hub.h"
+#include "media/video_library.h"
 #include "request_parking.h"
 #include "segment_cache.h"
 #include "server_context.h"
@@ -59,8 +60,13 @@ class StreamControl {
   // for its segment; then the channel counts as off the air.
   static constexpr int kLongestLiveWait = 25;
 
-  StreamControl(const ServerContext& context, RequestParking& parking, live::ChannelHub& channels)
-      : context_(context), parking_(parking), channels_(channels) {}
+  // An on-demand request waits this long at most, parked, for its video to
+  // be transcoded; then it is asked to come back later.
+  static constexpr int kLongestVideoWait = 15;
+
+  StreamControl(const ServerContext& context, RequestParking& parking, media::ChannelHub& channels,
+                media::VideoLibrary& videos)
+      : context_(context), parking_(parking), channels_(channels), videos_(videos) {}
 
   // Registers "cc.cgi" and the on-demand files under kStreamPath; the
   // object must outlive the server's listening.
@@ -89,10 +95,13 @@ class StreamControl {
 
   void Setup(const ApiRequest& request, httplib::Response& response);
   void LiveSetup(const ApiRequest& request, const Account& account, const Channel& channel,
-                 live::ChannelPipeline& pipeline, httplib::Response& response);
+                 media::ChannelPipeline& pipeline, httplib::Response& response);
   void Announce(const EncodedSegment& segment, const Source& source, int seconds, httplib::Response& response) const;
   void Getvid(const ApiRequest& request, httplib::Response& response);
   void OnDemand(const ApiRequest& request, int video_id, httplib::Response& response);
+  // The video's own file, transcoded; false when it has none.
+  bool OnDemandFile(const ApiRequest& request, const Account& account, int video_id, int quality,
+                    httplib::Response& response);
 
   Account Authenticate(const ApiRequest& request) const;
   Source FindSource(const ApiRequest& request, const Account& account, std::time_t moment) const;
@@ -108,14 +117,16 @@ class StreamControl {
 
   const ServerContext& context_;
   RequestParking& parking_;
-  live::ChannelHub& channels_;
+  media::ChannelHub& channels_;
+  media::VideoLibrary& videos_;
   SegmentCache segments_;
   WaitingSetups waiting_;
-  // Guards sessions_ and on_demand_ (with its order).
+  // Guards sessions_, on_demand_ (with its order) and video_waits_.
   std::mutex mutex_;
   std::map<int, Session> sessions_;  // by user id
   std::map<std::pair<int, int>, std::shared_ptr<const std::string>> on_demand_;  // by (video, quality)
   std::deque<std::pair<int, int>> on_demand_order_;
+  std::map<std::pair<int, int>, std::time_t> video_waits_;  // (user, video): since when its request waits
 };
 
 }  // namespace kestrova::server

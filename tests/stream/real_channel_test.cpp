@@ -32,6 +32,7 @@ constexpr int kWideChannel = 104;
 constexpr int kMissingChannel = 105;
 constexpr int kSilentChannel = 106;
 constexpr int kTestCardChannel = 101;
+constexpr int kFilm = 1001;  // sold on demand
 constexpr int kOffAir = 1604;
 constexpr double kLeastPsnr = 25.0;
 
@@ -183,13 +184,17 @@ class RealChannelTest : public ServerTest {
                               &error))
         << error;
     EXPECT_TRUE(MakeMediaFile(sources / "silent.mkv", {"--audio", "none", "--seconds", "1"}, &error)) << error;
+    std::filesystem::create_directories(sources / "videos");
+    EXPECT_TRUE(MakeMediaFile(sources / "videos" / (std::to_string(kFilm) + ".mkv"), {"--seconds", "2"}, &error))
+        << error;
     udp_port_ = FreeUdpPort();
     WriteChannelsFile(sources / "channels.xml", {{kFileChannel, "film.mkv"},
                                                  {kLiveChannel, "udp://127.0.0.1:" + std::to_string(udp_port_)},
                                                  {kWideChannel, "wide.mkv"},
                                                  {kMissingChannel, "missing.mkv"},
                                                  {kSilentChannel, "silent.mkv"}});
-    return {"--channels", (sources / "channels.xml").string()};
+    return {"--channels", (sources / "channels.xml").string(), "--videos", (sources / "videos").string(),
+            "--video-cache", VideoCache().string()};
   }
   void SetUp() override {
     ServerTest::SetUp();
@@ -208,6 +213,7 @@ class RealChannelTest : public ServerTest {
     return answer && answer->status == 200 ? answer->body : std::string();
   }
   std::filesystem::path Save(const std::string& name, const std::string& bytes) { return dir_.Write(name, bytes); }
+  std::filesystem::path VideoCache() const { return dir_.Path() / "video-cache"; }
 
   int udp_port_ = 0;
   Session session_;
@@ -302,7 +308,7 @@ TEST_F(RealChannelTest, AnAnamorphicInterlacedSourceWithSurroundSoundIsFittedWit
   ASSERT_EQ(bytes.size(), Announced(setup, 4));
   PlayerReading reading;
   std::vector<Luma> pictures;
-  EXPECT_EQ(reading.Read(Save("wide.ogg", bytes), &pictures), 25);
+  EXPECT_EQ(reading.Read(Save("wide.ogg", bytes), &pictures), 25 * std::stoi(setup->get_header_value("Len")));
   EXPECT_EQ(reading.Rate(), 22050);
   EXPECT_EQ(reading.Channels(), 2);
   ASSERT_FALSE(pictures.empty());
@@ -372,6 +378,37 @@ TEST_F(RealChannelTest, ALiveSourceThatDiesGivesTheErrorAndComesBack) {
   }
   EXPECT_EQ(status, 200);
   EXPECT_FALSE(Getvid(1).empty());
+}
+
+TEST_F(RealChannelTest, AnOnDemandVideoFileIsTranscodedOnceAndServedFromTheCache) {
+  ASSERT_EQ(api_->Get("/gifts.php?code=WELCOME&" + session_.Query() + "&lng_id=2&codepage=utf8&client=wm&dist_number=1")
+                .ErrorId(), 0);
+  ASSERT_EQ(api_->Get("/buy_info.php?" + session_.Query() + "&video_id=" + std::to_string(kFilm) +
+                      "&type=pl&lng_id=2&codepage=utf8&client=wm&dist_number=1").ErrorId(), 0);
+  const std::string path = "/stream//orva" + std::to_string(kFilm) + ".3gp?user_id=" + std::to_string(session_.user_id) +
+                           "&user_key=" + session_.key + "&quality=1&client_type=java&query_type=getvid_ondemand&video_id=" +
+                           std::to_string(kFilm);
+  // The first request waits while the file is transcoded.
+  const auto film = api_->Raw(path);
+  ASSERT_TRUE(film);
+  ASSERT_EQ(film->status, 200) << film->body;
+  EXPECT_EQ(film->get_header_value("Content-Type"), "video/ogg");
+  PlayerReading reading;
+  std::vector<Luma> pictures;
+  EXPECT_GE(reading.Read(Save("film.ogv", film->body), &pictures), 19);  // 2 s at 10 pictures a second
+  ASSERT_FALSE(pictures.empty());
+  EXPECT_EQ(pictures.front().width, 96);
+  EXPECT_GT(BestMatch(pictures[pictures.size() / 2], 0, pictures.front().height).second, kLeastPsnr);
+  EXPECT_EQ(reading.Rate(), 22050);
+
+  // Kept whole in the cache, and sent from there the next time.
+  std::vector<std::filesystem::path> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(VideoCache())) kept.push_back(entry.path());
+  ASSERT_EQ(kept.size(), 1U);
+  EXPECT_EQ(kept.front().extension(), ".ogv");
+  const auto again = api_->Raw(path);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->body, film->body);
 }
 
 }  // namespace

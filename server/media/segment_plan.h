@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 struct SegmentPlan {
   static constexpr int kFullSeconds = 6;
@@ -29,4 +29,4 @@ struct SegmentPlan {
   }
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -13,7 +13,7 @@ extern "C" {
 #include <memory>
 #include <string>
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 struct FormatCloser {
   void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
@@ -57,4 +57,4 @@ inline std::string ErrorText(int code) {
   return text;
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <mutex>
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 class FfmpegLog {
  public:
@@ -32,4 +32,4 @@ class FfmpegLog {
   long dropped_ = 0;
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

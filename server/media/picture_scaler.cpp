@@ -1,9 +1,9 @@
-#include "live/picture_scaler.h"
+#include "media/picture_scaler.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 namespace {
 
 constexpr std::uint8_t kBlackLuma = 0;  // full range
@@ -158,4 +158,4 @@ const encoder::Picture* PictureScaler::Scaled(std::size_t index, const AVFrame& 
   return &target.picture;
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "live/ffmpeg_handles.h"
+#include "media/ffmpeg_handles.h"
 #include "segment_encoder/picture.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 struct PictureTarget {
   int width = 0;         // the picture region
@@ -67,4 +67,4 @@ class PictureScaler {
   std::uint64_t master_generation_ = 0;
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

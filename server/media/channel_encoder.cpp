@@ -1,12 +1,12 @@
-#include "live/channel_encoder.h"
+#include "media/channel_encoder.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "live/segment_plan.h"
+#include "media/segment_plan.h"
 #include "segment_encoder/segment_assembly.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 namespace {
 
 constexpr std::size_t kChunk = 4096;
@@ -179,4 +179,4 @@ void ChannelEncoder::PublishReady() {
   timeline_.SetHead(static_cast<double>(start_) + Head());
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

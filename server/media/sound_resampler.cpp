@@ -1,6 +1,6 @@
-#include "live/sound_resampler.h"
+#include "media/sound_resampler.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 SoundResampler::SoundResampler(int rate, int channels)
     : rate_(rate), channels_(channels), planes_(static_cast<std::size_t>(channels)),
@@ -51,4 +51,4 @@ int SoundResampler::Convert(const AVFrame& frame) {
   return made;
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

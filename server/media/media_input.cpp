@@ -1,10 +1,10 @@
-#include "live/media_input.h"
+#include "media/media_input.h"
 
 #include <cmath>
 #include <limits>
 #include <utility>
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 namespace {
 
 constexpr long long kMicrosecondsPerSecond = 1'000'000;
@@ -165,4 +165,4 @@ MediaInput::Got MediaInput::Next(AVFrame*& frame, double& at, std::string& why) 
   }
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

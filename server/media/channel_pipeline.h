@@ -17,9 +17,9 @@
 #include <string>
 #include <thread>
 
-#include "live/channel_timeline.h"
+#include "media/channel_timeline.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 struct ChannelSource {
   int channel = 0;
@@ -79,4 +79,4 @@ class ChannelPipeline {
   std::thread thread_;
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "live/ffmpeg_handles.h"
+#include "media/ffmpeg_handles.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 class SoundResampler {
  public:
@@ -36,4 +36,4 @@ class SoundResampler {
   std::vector<float*> pointers_;
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -23,15 +23,15 @@
 #include <string>
 #include <vector>
 
-#include "live/channel_timeline.h"
-#include "live/ffmpeg_handles.h"
-#include "live/picture_scaler.h"
-#include "live/sound_resampler.h"
+#include "media/channel_timeline.h"
+#include "media/ffmpeg_handles.h"
+#include "media/picture_scaler.h"
+#include "media/sound_resampler.h"
 #include "segment_encoder/segment_video.h"
 #include "segment_encoder/segment_sound.h"
 #include "stream_qualities.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 class ChannelEncoder {
  public:
@@ -87,4 +87,4 @@ class ChannelEncoder {
   std::string failure_;
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

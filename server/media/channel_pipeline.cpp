@@ -1,12 +1,12 @@
-#include "live/channel_pipeline.h"
+#include "media/channel_pipeline.h"
 
 #include <cmath>
 #include <iostream>
 
-#include "live/channel_encoder.h"
-#include "live/media_input.h"
+#include "media/channel_encoder.h"
+#include "media/media_input.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -219,4 +219,4 @@ std::string ChannelPipeline::RunOnce(std::uint64_t run) {
   }
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -1,4 +1,4 @@
-#include "live/ffmpeg_log.h"
+#include "media/ffmpeg_log.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -6,9 +6,9 @@
 #include <iostream>
 #include <string>
 
-#include "live/ffmpeg_handles.h"
+#include "media/ffmpeg_handles.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 namespace {
 
 constexpr int kLineBytes = 1024;
@@ -64,4 +64,4 @@ void FfmpegLog::Write(const char* line) {
   std::cerr << out << std::flush;
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "catalogue.h"
-#include "live/channel_pipeline.h"
-#include "live/ffmpeg_log.h"
+#include "media/channel_pipeline.h"
+#include "media/ffmpeg_log.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 class ChannelHub {
  public:
@@ -28,4 +28,4 @@ class ChannelHub {
   std::map<int, std::unique_ptr<ChannelPipeline>> pipelines_;  // by channel id; fixed after construction
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

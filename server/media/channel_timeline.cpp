@@ -1,8 +1,8 @@
-#include "live/channel_timeline.h"
+#include "media/channel_timeline.h"
 
 #include <algorithm>
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 namespace {
 
 // A segment is usually out this long after the input passed its end.
@@ -94,4 +94,4 @@ ViewerStep ChannelTimeline::Join(double now) const {
   return ViewerStep{pick, 0, {}};
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

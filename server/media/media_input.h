@@ -9,9 +9,9 @@
 #include <chrono>
 #include <string>
 
-#include "live/ffmpeg_handles.h"
+#include "media/ffmpeg_handles.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 class MediaInput {
  public:
@@ -71,4 +71,4 @@ class MediaInput {
   bool draining_ = false;  // end of input reached; decoders give what they hold
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

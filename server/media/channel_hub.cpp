@@ -1,6 +1,6 @@
-#include "live/channel_hub.h"
+#include "media/channel_hub.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 ChannelHub::ChannelHub(const Catalogue& catalogue) {
   for (const Channel& channel : catalogue.channels) {
@@ -20,4 +20,4 @@ ChannelPipeline* ChannelHub::For(int channel) {
   return it == pipelines_.end() ? nullptr : it->second.get();
 }
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media

@@ -15,7 +15,7 @@
 
 #include "segment_cache.h"
 
-namespace kestrova::server::live {
+namespace kestrova::server::media {
 
 struct LiveSegment {
   std::uint64_t run = 0;
@@ -70,4 +70,4 @@ class ChannelTimeline {
   std::string error_;
 };
 
-}  // namespace kestrova::server::live
+}  // namespace kestrova::server::media
