@@ -31,6 +31,7 @@ constexpr int kLiveChannel = 103;
 constexpr int kWideChannel = 104;
 constexpr int kMissingChannel = 105;
 constexpr int kSilentChannel = 106;
+constexpr int kCorruptChannel = 107;
 constexpr int kTestCardChannel = 101;
 constexpr int kFilm = 1001;  // sold on demand
 constexpr int kOffAir = 1604;
@@ -184,6 +185,7 @@ class RealChannelTest : public ServerTest {
                               &error))
         << error;
     EXPECT_TRUE(MakeMediaFile(sources / "silent.mkv", {"--audio", "none", "--seconds", "1"}, &error)) << error;
+    std::ofstream(sources / "corrupt.mkv", std::ios::binary) << std::string(64 * 1024, '\x5a');
     std::filesystem::create_directories(sources / "videos");
     EXPECT_TRUE(MakeMediaFile(sources / "videos" / (std::to_string(kFilm) + ".mkv"), {"--seconds", "2"}, &error))
         << error;
@@ -192,7 +194,8 @@ class RealChannelTest : public ServerTest {
                                                  {kLiveChannel, "udp://127.0.0.1:" + std::to_string(udp_port_)},
                                                  {kWideChannel, "wide.mkv"},
                                                  {kMissingChannel, "missing.mkv"},
-                                                 {kSilentChannel, "silent.mkv"}});
+                                                 {kSilentChannel, "silent.mkv"},
+                                                 {kCorruptChannel, "corrupt.mkv"}});
     return {"--channels", (sources / "channels.xml").string(), "--videos", (sources / "videos").string(),
             "--video-cache", VideoCache().string()};
   }
@@ -325,7 +328,7 @@ TEST_F(RealChannelTest, AnAnamorphicInterlacedSourceWithSurroundSoundIsFittedWit
 }
 
 TEST_F(RealChannelTest, BadSourcesGetTheErrorWithALogLineAndOtherChannelsGoOn) {
-  for (const int channel : {kMissingChannel, kSilentChannel}) {
+  for (const int channel : {kMissingChannel, kSilentChannel, kCorruptChannel}) {
     const auto refused = SetUpStream(channel);
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->status, 503) << channel;
@@ -340,6 +343,7 @@ TEST_F(RealChannelTest, BadSourcesGetTheErrorWithALogLineAndOtherChannelsGoOn) {
   EXPECT_NE(text.find("channel 105"), std::string::npos) << text;
   EXPECT_NE(text.find("cannot open"), std::string::npos) << text;
   EXPECT_NE(text.find("has no sound"), std::string::npos) << text;
+  EXPECT_NE(text.find("channel 107"), std::string::npos) << text;
 }
 
 TEST_F(RealChannelTest, ALiveSourceThatDiesGivesTheErrorAndComesBack) {
