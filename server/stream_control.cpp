@@ -179,7 +179,15 @@ StreamControl::NextStep StreamControl::TakeNextSegment(int user_id, const Source
   session.next_start = key.start + key.seconds;
   session.next_seconds = std::min(key.seconds * 2, kSegmentSeconds);
   session.announced = nullptr;  // until this set-up has its segment
+  session.last_setup = now;
+  ForgetIdleSessions(now);
   return {key, 0};
+}
+
+void StreamControl::ForgetIdleSessions(std::time_t now) {
+  if (now < last_forget_ + kForgetSeconds / 2) return;
+  last_forget_ = now;
+  std::erase_if(sessions_, [now](const auto& entry) { return entry.second.last_setup + kForgetSeconds < now; });
 }
 
 void StreamControl::Setup(const ApiRequest& request, httplib::Response& response) {
@@ -278,6 +286,7 @@ void StreamControl::LiveSetup(const ApiRequest& request, const Account& account,
     session.last_setup = now_seconds;
     session.waiting_since = 0;
     session.announced = announced;
+    ForgetIdleSessions(now_seconds);
   }
   // The programme on air when the segment starts; without a programme, the
   // title the source announces.

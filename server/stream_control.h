@@ -63,6 +63,9 @@ class StreamControl {
   // An on-demand request waits this long at most, parked, for its video to
   // be transcoded; then it is asked to come back later.
   static constexpr int kLongestVideoWait = 15;
+  // A session without a set-up for this long is forgotten, with the segment
+  // it announced: its getvid has long come or its client has gone.
+  static constexpr int kForgetSeconds = 600;
 
   StreamControl(const ServerContext& context, RequestParking& parking, media::ChannelHub& channels,
                 media::VideoLibrary& videos)
@@ -114,6 +117,8 @@ class StreamControl {
     std::time_t due = 0;
   };
   NextStep TakeNextSegment(int user_id, const Source& source, std::time_t now);
+  // With mutex_ held: drops idle sessions, at most every kForgetSeconds / 2.
+  void ForgetIdleSessions(std::time_t now);
 
   const ServerContext& context_;
   RequestParking& parking_;
@@ -124,6 +129,7 @@ class StreamControl {
   // Guards sessions_, on_demand_ (with its order) and video_waits_.
   std::mutex mutex_;
   std::map<int, Session> sessions_;  // by user id
+  std::time_t last_forget_ = 0;
   std::map<std::pair<int, int>, std::shared_ptr<const std::string>> on_demand_;  // by (video, quality)
   std::deque<std::pair<int, int>> on_demand_order_;
   std::map<std::pair<int, int>, std::time_t> video_waits_;  // (user, video): since when its request waits
