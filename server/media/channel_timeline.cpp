@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "media/segment_plan.h"
+
 namespace kestrova::server::media {
 namespace {
 
@@ -11,6 +13,9 @@ constexpr double kShortestWait = 0.1;
 constexpr double kLongestWait = 2.0;
 // A run that has published nothing yet is looked at this often.
 constexpr double kStartingWait = 0.2;
+// How far behind the encoded input a viewer joins a live input: a whole
+// full-length segment, and time to fetch the next one.
+constexpr double kJoinLag = SegmentPlan::kFullSeconds + 2.0;
 
 }  // namespace
 
@@ -88,10 +93,13 @@ ViewerStep ChannelTimeline::Join(double now) const {
     }
     return ViewerStep{segments_.front(), 0, {}};
   }
-  // A live input: one segment behind the newest, so that the next one is
-  // encoded before the viewer needs it.
-  const LiveSegment& pick = segments_.size() >= 2 ? segments_[segments_.size() - 2] : segments_.back();
-  return ViewerStep{pick, 0, {}};
+  // A live input: far enough behind what is encoded that every following
+  // segment, however long, is out before the viewer needs it; on a channel
+  // that has just started, its first segment, for a quick start.
+  for (auto it = segments_.rbegin(); it != segments_.rend(); ++it) {
+    if (static_cast<double>(it->start) <= head_ - kJoinLag) return ViewerStep{*it, 0, {}};
+  }
+  return ViewerStep{segments_.front(), 0, {}};
 }
 
 }  // namespace kestrova::server::media

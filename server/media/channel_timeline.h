@@ -43,7 +43,8 @@ class ChannelTimeline {
   static constexpr std::size_t kMaxSegments = 10;
 
   // A pipeline run begins: a file loops on the clock (its viewers join at
-  // the present), a live input is joined a segment behind its newest.
+  // the present), a live input is joined far enough behind its newest
+  // segment that the next ones always come in time.
   void BeginRun(std::uint64_t run, bool loops, std::string title);
   void Publish(LiveSegment segment, std::time_t now);
   // How far the running run has encoded, in channel seconds.
