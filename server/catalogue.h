@@ -76,6 +76,9 @@ struct Channel {
   int period_days = 0;
   bool live = true;    // has a live stream
   std::string theme;   // programme template; empty: no programme
+  // What the stream shows: a media file (an absolute path) or a live input
+  // URL; empty: the channel's test card.
+  std::string source;
 };
 
 struct Show {

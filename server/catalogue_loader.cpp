@@ -90,12 +90,13 @@ void Unique(std::set<Id>& seen, const Id& id, const XMLElement* el) {
 
 class Loader {
  public:
-  explicit Loader(std::filesystem::path dir) : dir_(std::move(dir)) {}
+  Loader(std::filesystem::path dir, std::filesystem::path channels)
+      : dir_(std::move(dir)), channels_(channels.empty() ? dir_ / "channels.xml" : std::move(channels)) {}
 
   Catalogue Load() {
     ReadFile("regions.xml", "regions", [this](const XMLElement* root) { Regions(root); });
     ReadFile("service.xml", "service", [this](const XMLElement* root) { Service(root); });
-    ReadFile("channels.xml", "channels", [this](const XMLElement* root) { Channels(root); });
+    ReadFile(channels_, "channels", [this](const XMLElement* root) { Channels(root); });
     ReadFile("videos.xml", "videos", [this](const XMLElement* root) { Videos(root); });
     ReadFile("programme.xml", "programme", [this](const XMLElement* root) { Programme(root); });
     ReadFile("messages.xml", "messages", [this](const XMLElement* root) { Messages(root); });
@@ -108,7 +109,10 @@ class Loader {
  private:
   template <typename Reader>
   void ReadFile(const char* name, const char* root_name, Reader reader) {
-    const auto path = dir_ / name;
+    ReadFile(dir_ / name, root_name, reader);
+  }
+  template <typename Reader>
+  void ReadFile(const std::filesystem::path& path, const char* root_name, Reader reader) {
     tinyxml2::XMLDocument doc;
     if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) {
       throw ContentError(path.string() + ": " + (doc.ErrorStr() != nullptr ? doc.ErrorStr() : "cannot read"));
@@ -216,6 +220,7 @@ class Loader {
       ch.can_buy = OptionalInt(el, "can_buy", 0) == 1;
       ch.live = OptionalInt(el, "live", 1) == 1;
       ch.theme = OptionalText(el, "theme");
+      if (el->Attribute("source") != nullptr) ch.source = Source(RequireText(el, "source"));
       if (ch.can_buy) {
         ch.price = RequireInt(el, "price");
         ch.period_days = RequireInt(el, "days");
@@ -223,6 +228,12 @@ class Loader {
       }
       c_.channels.push_back(std::move(ch));
     }
+  }
+
+  // A URL as it is; a file path relative to the channels file's folder.
+  std::string Source(const std::string& source) const {
+    if (source.find("://") != std::string::npos || source.rfind("file:", 0) == 0) return source;
+    return (channels_.parent_path() / source).lexically_normal().string();
   }
 
   void Videos(const XMLElement* root) {
@@ -346,16 +357,17 @@ class Loader {
   }
 
   std::filesystem::path dir_;
+  std::filesystem::path channels_;
   Catalogue c_;
   std::set<int> show_ids_;
 };
 
 }  // namespace
 
-CatalogueLoad LoadCatalogue(const std::filesystem::path& data_dir) {
+CatalogueLoad LoadCatalogue(const std::filesystem::path& data_dir, const std::filesystem::path& channels_file) {
   CatalogueLoad result;
   try {
-    result.catalogue = Loader(data_dir).Load();
+    result.catalogue = Loader(data_dir, channels_file).Load();
   } catch (const ContentError& e) {
     result.error = e.what();
   }

@@ -20,6 +20,8 @@ struct CatalogueLoad {
   std::string error;  // file and reason when catalogue is empty
 };
 
-CatalogueLoad LoadCatalogue(const std::filesystem::path& data_dir);
+// The channel catalogue comes from `channels_file` when one is named, else
+// from channels.xml in the data folder.
+CatalogueLoad LoadCatalogue(const std::filesystem::path& data_dir, const std::filesystem::path& channels_file = {});
 
 }  // namespace kestrova::server

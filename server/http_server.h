@@ -59,9 +59,7 @@ class HttpServer : public httplib::Server, public RequestParking {
   bool RaiseBacklog();
 
   void ParkCurrentRequest(WallClock::time_point due, std::shared_ptr<void> hold) override;
-  // From a handler, on its worker thread: whether the request being
-  // answered runs again after it was parked.
-  bool CurrentRequestResumed() const;
+  bool CurrentRequestResumed() const override;
 
  private:
   // cpp-httplib's accept loop hands every accepted socket here (on its own

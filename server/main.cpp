@@ -123,7 +123,7 @@ int Run(const ServerOptions& options) {
     std::cerr << "kestrova-server: cannot load the PNG and JPEG encoders: " << IMG_GetError() << "\n";
     return kExitFailure;
   }
-  auto load = LoadCatalogue(options.data_dir);
+  auto load = LoadCatalogue(options.data_dir, options.channels_file);
   if (!load.catalogue) {
     std::cerr << "kestrova-server: content in " << options.data_dir << " unusable: " << load.error << "\n";
     return kExitUsage;
@@ -188,7 +188,9 @@ int Run(const ServerOptions& options) {
   InstallRequestRecording(http, request_log, [&http] { return http.CurrentRequestResumed(); });
   InstallServiceRoutes(http, catalogue, logos);
   if (options.request_log_endpoint) InstallRequestLogReadOut(http, request_log);
-  StreamControl stream(context, http);
+  media::ChannelHub channels(catalogue);
+  media::VideoLibrary videos(options.videos_dir, options.video_cache);
+  StreamControl stream(context, http, channels, videos);
   stream.Install(http);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)
                                      : (http.bind_to_port(options.listen, options.port) ? options.port : -1);

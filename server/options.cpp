@@ -45,6 +45,12 @@ std::optional<double> ParseMinutes(const std::string& text, double low, double h
   return value;
 }
 
+std::string CacheHome() {
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') return xdg;
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr && *home != '\0' ? home : ".") + "/.cache";
+}
+
 std::string DataHome() {
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') return xdg;
   const char* home = std::getenv("HOME");
@@ -75,6 +81,10 @@ std::string Usage() {
          "  --listen ADDRESS        address to listen on (127.0.0.1)\n"
          "  --port N                port, 0 for any free one (8080)\n"
          "  --data DIR              content folder (the installed one)\n"
+         "  --channels FILE         channel catalogue to use instead of the content folder's\n"
+         "                          channels.xml (channels may name a source to show)\n"
+         "  --videos DIR            on-demand video files, named <video id>.<extension> (none)\n"
+         "  --video-cache DIR       where they are kept transcoded ($XDG_CACHE_HOME/kestrova/videos)\n"
          "  --db FILE               database file ($XDG_DATA_HOME/kestrova/server.db)\n"
          "  --sms-spool DIR|none    outgoing SMS spool to read ($XDG_DATA_HOME/kestrova/sms/outgoing)\n"
          "  --version-policy none|recommended|required   what older clients are told (none)\n"
@@ -95,6 +105,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   options.data_dir = DefaultDataDir(args.empty() ? std::string() : args.front());
   options.db_file = DataHome() + "/kestrova/server.db";
   options.sms_spool = DefaultSpool();
+  options.video_cache = CacheHome() + "/kestrova/videos";
 
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string name = args[i];
@@ -116,6 +127,14 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       options.port = *port;
     } else if (name == "--data") {
       options.data_dir = *value;
+    } else if (name == "--videos") {
+      options.videos_dir = *value;
+    } else if (name == "--video-cache") {
+      if (value->empty()) return {std::nullopt, "empty video cache folder"};
+      options.video_cache = *value;
+    } else if (name == "--channels") {
+      if (value->empty()) return {std::nullopt, "empty channels file"};
+      options.channels_file = *value;
     } else if (name == "--db") {
       options.db_file = *value;
     } else if (name == "--sms-spool") {

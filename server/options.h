@@ -20,6 +20,9 @@ struct ServerOptions {
   std::string listen = "127.0.0.1";
   int port = kDefaultPort;  // 0: any free port
   std::string data_dir;
+  std::string channels_file;  // empty: channels.xml of the data folder
+  std::string videos_dir;     // on-demand video files; empty: every video shows its card
+  std::string video_cache;    // where they are kept transcoded
   std::string db_file;
   std::string sms_spool;  // empty: no spool is read
   std::string request_log;

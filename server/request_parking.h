@@ -18,6 +18,9 @@ class RequestParking {
   // dropped. hold lives exactly as long as the request waits (until it runs
   // again, or its client leaves, or the server stops).
   virtual void ParkCurrentRequest(WallClock::time_point due, std::shared_ptr<void> hold) = 0;
+  // From a handler, on its worker thread: whether the request being
+  // answered runs again after it was parked.
+  virtual bool CurrentRequestResumed() const = 0;
 
  protected:
   ~RequestParking() = default;

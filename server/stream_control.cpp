@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "access.h"
@@ -17,11 +19,14 @@ constexpr int kStatusNotFound = 404;
 constexpr int kStatusConflict = 409;
 constexpr int kStatusTooMany = 429;
 constexpr int kStatusServerError = 500;
+constexpr int kStatusUnavailable = 503;
 
 // Error ids of the stream script, next to those of the API scripts.
 constexpr int kErrorNotWatchable = 1601;
 constexpr int kErrorNoSetup = 1602;
 constexpr int kErrorBusy = 1603;
+constexpr int kErrorOffAir = 1604;
+constexpr int kErrorPreparing = 1605;
 
 constexpr const char* kSegmentType = "video/ogg";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
@@ -39,6 +44,14 @@ const LocalText kBusyText{"Too many stream requests of this account are waiting;
                           "Слишком много запросов потока этой учётной записи ожидают; повторите чуть позже.",
                           "Demasiadas peticiones de flujo de esta cuenta están esperando; inténtelo en un momento.",
                           "Trop de demandes de flux de ce compte attendent ; réessayez dans un instant."};
+const LocalText kOffAirText{"{0} cannot be shown at the moment; please try again later.",
+                            "{0} сейчас недоступен; пожалуйста, попробуйте позже.",
+                            "{0} no se puede mostrar en este momento; inténtelo más tarde.",
+                            "{0} ne peut pas être diffusé pour le moment ; veuillez réessayer plus tard."};
+const LocalText kPreparingText{"{0} is being prepared; please try again in a minute.",
+                               "{0} готовится; пожалуйста, попробуйте через минуту.",
+                               "{0} se está preparando; inténtelo de nuevo en un minuto.",
+                               "{0} est en préparation ; veuillez réessayer dans une minute."};
 const LocalText kEncodingFailedText{"The stream could not be prepared.", "Не удалось подготовить поток.",
                                     "No se pudo preparar el flujo.", "Le flux n'a pas pu être préparé."};
 
@@ -52,6 +65,8 @@ int StatusFor(int error_id) {
     case kErrorUnknownId: return kStatusNotFound;
     case kErrorNoSetup: return kStatusConflict;
     case kErrorBusy: return kStatusTooMany;
+    case kErrorOffAir:
+    case kErrorPreparing: return kStatusUnavailable;
     default: return kStatusServerError;
   }
 }
@@ -154,16 +169,25 @@ StreamControl::Source StreamControl::FindSource(const ApiRequest& request, const
 StreamControl::NextStep StreamControl::TakeNextSegment(int user_id, const Source& source, std::time_t now) {
   const std::lock_guard lock(mutex_);
   Session& session = sessions_[user_id];
-  const bool fresh = session.record != source.record || session.next_seconds == 0 ||
+  const bool fresh = session.live || session.record != source.record || session.next_seconds == 0 ||
                      session.next_start + kRejoinSeconds < now;
   SegmentKey key{source.record, fresh ? now : session.next_start,
                  fresh ? kFirstSegmentSeconds : session.next_seconds, source.card_name};
   if (now + kMaxLeadSeconds < key.start) return {std::nullopt, key.start - kMaxLeadSeconds};
   session.record = source.record;
+  session.live = false;
   session.next_start = key.start + key.seconds;
   session.next_seconds = std::min(key.seconds * 2, kSegmentSeconds);
   session.announced = nullptr;  // until this set-up has its segment
+  session.last_setup = now;
+  ForgetIdleSessions(now);
   return {key, 0};
+}
+
+void StreamControl::ForgetIdleSessions(std::time_t now) {
+  if (now < last_forget_ + kForgetSeconds / 2) return;
+  last_forget_ = now;
+  std::erase_if(sessions_, [now](const auto& entry) { return entry.second.last_setup + kForgetSeconds < now; });
 }
 
 void StreamControl::Setup(const ApiRequest& request, httplib::Response& response) {
@@ -172,6 +196,11 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
   // The name and access first, at the present; the programme is that of
   // the segment's own start, read again below once that is known.
   Source source = FindSource(request, account, now);
+  if (const Channel* channel = context_.catalogue.FindChannel(source.record)) {
+    if (media::ChannelPipeline* pipeline = channels_.For(channel->id)) {
+      return LiveSetup(request, account, *channel, *pipeline, response);
+    }
+  }
   const NextStep next = TakeNextSegment(account.id, source, now);
   if (!next.key) {
     // Too far ahead of the clock: the request waits, holding no worker, and
@@ -193,17 +222,79 @@ void StreamControl::Setup(const ApiRequest& request, httplib::Response& response
     const std::lock_guard lock(mutex_);
     sessions_[account.id].announced = segment;
   }
+  Announce(*segment, source, key.seconds, response);
+}
 
+void StreamControl::Announce(const EncodedSegment& segment, const Source& source, int seconds,
+                             httplib::Response& response) const {
   response.set_header("Qual_num", std::to_string(kStreamQualityCount));
   for (int quality = 1; quality <= kStreamQualityCount; ++quality) {
     std::string key_name = "S";  // S1..Sn (built in place: GCC 12 warns falsely on "S" + string&&)
     key_name += std::to_string(quality);
-    response.set_header(key_name, std::to_string(segment->At(quality).size()));
+    response.set_header(key_name, std::to_string(segment.At(quality).size()));
   }
   response.set_header("Video_name", source.programme);
   if (source.video) response.set_header("Video_id", std::to_string(*source.video));
-  response.set_header("Len", std::to_string(key.seconds));
+  response.set_header("Len", std::to_string(seconds));
   response.set_content("", kTextType);
+}
+
+void StreamControl::LiveSetup(const ApiRequest& request, const Account& account, const Channel& channel,
+                              media::ChannelPipeline& pipeline, httplib::Response& response) {
+  pipeline.Touch();
+  const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+  const auto now_seconds = static_cast<std::time_t>(now);
+  const bool resumed = parking_.CurrentRequestResumed();
+  // A viewer who went on asking goes on with the segment after the last
+  // one; anybody else joins the channel where it is.
+  std::optional<media::ViewerPosition> position;
+  std::time_t waiting_since = now_seconds;
+  {
+    const std::lock_guard lock(mutex_);
+    Session& session = sessions_[account.id];
+    if (session.live && session.record == channel.id && session.last_setup + kRejoinSeconds >= now_seconds) {
+      position = media::ViewerPosition{session.run, session.next_start};
+    }
+    if (resumed && session.waiting_since != 0) waiting_since = session.waiting_since;
+    session.waiting_since = waiting_since;
+  }
+  const std::string name = channel.name.In(request.Lang());
+  const media::ViewerStep step = pipeline.Timeline().ForViewer(position, now);
+  if (!step.error.empty() || (!step.segment && now_seconds - waiting_since > kLongestLiveWait)) {
+    throw ApiFailure(kErrorOffAir, FormatText(kOffAirText.In(request.Lang()), {name}));
+  }
+  if (!step.segment) {
+    // Not encoded yet: the request waits, holding no worker.
+    std::shared_ptr<void> hold = waiting_.Take(account.id);
+    if (hold == nullptr) throw ApiFailure(kErrorBusy, kBusyText.In(request.Lang()));
+    const auto due = RequestParking::WallClock::now() +
+                     std::chrono::duration_cast<RequestParking::WallClock::duration>(
+                         std::chrono::duration<double>(step.wait_seconds));
+    parking_.ParkCurrentRequest(due, std::move(hold));
+    return;
+  }
+  const media::LiveSegment& segment = *step.segment;
+  const auto& announced = segment.encoded;
+  {
+    const std::lock_guard lock(mutex_);
+    Session& session = sessions_[account.id];
+    session.record = channel.id;
+    session.live = true;
+    session.run = segment.run;
+    session.next_start = segment.start + segment.seconds;
+    session.next_seconds = segment.seconds;
+    session.last_setup = now_seconds;
+    session.waiting_since = 0;
+    session.announced = announced;
+    ForgetIdleSessions(now_seconds);
+  }
+  // The programme on air when the segment starts; without a programme, the
+  // title the source announces.
+  Source source = FindSource(request, account, segment.start);
+  if (channel.theme.empty()) {
+    if (const std::string title = pipeline.Timeline().Title(); !title.empty()) source.programme = title;
+  }
+  Announce(*announced, source, segment.seconds, response);
 }
 
 void StreamControl::Getvid(const ApiRequest& request, httplib::Response& response) {
@@ -232,6 +323,7 @@ void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::R
     throw ApiFailure(kErrorNotWatchable, FormatText(kNotWatchableText.In(request.Lang()), {name}));
   }
   const int quality = ServedQuality(request.IntOr("quality", kDefaultStreamQuality));
+  if (OnDemandFile(request, account, video_id, quality, response)) return;
   const std::pair<int, int> key{video_id, quality};
   std::shared_ptr<const std::string> file;
   {
@@ -252,6 +344,55 @@ void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::R
   }
   response.set_header("Content-Disposition", "inline; filename=\"orva" + std::to_string(video_id) + ".ogv\"");
   response.set_content(*file, kSegmentType);
+}
+
+bool StreamControl::OnDemandFile(const ApiRequest& request, const Account& account, int video_id, int quality,
+                                 httplib::Response& response) {
+  const media::VideoLibrary::Lookup found = videos_.Find(video_id, quality);
+  const std::pair<int, int> waiter{account.id, video_id};
+  const std::time_t now = std::time(nullptr);
+  const std::string name = context_.catalogue.FindVideo(video_id)->name.In(request.Lang());
+  switch (found.state) {
+    case media::VideoLibrary::State::kNoFile: return false;
+    case media::VideoLibrary::State::kFailed:
+      throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+    case media::VideoLibrary::State::kPreparing: {
+      {
+        const std::lock_guard lock(mutex_);
+        std::time_t& since = video_waits_[waiter];
+        if (!parking_.CurrentRequestResumed() || since == 0) since = now;
+        if (now - since > kLongestVideoWait) {
+          video_waits_.erase(waiter);
+          throw ApiFailure(kErrorPreparing, FormatText(kPreparingText.In(request.Lang()), {name}));
+        }
+      }
+      // Transcoding: the request waits, holding no worker, and looks again.
+      std::shared_ptr<void> hold = waiting_.Take(account.id);
+      if (hold == nullptr) throw ApiFailure(kErrorBusy, kBusyText.In(request.Lang()));
+      parking_.ParkCurrentRequest(RequestParking::WallClock::now() + std::chrono::seconds(1), std::move(hold));
+      return true;
+    }
+    case media::VideoLibrary::State::kReady: break;
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    video_waits_.erase(waiter);
+  }
+  auto file = std::make_shared<std::ifstream>(found.file, std::ios::binary);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(found.file, ec);
+  if (!*file || ec) throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+  response.set_header("Content-Disposition", "inline; filename=\"orva" + std::to_string(video_id) + ".ogv\"");
+  response.set_content_provider(
+      static_cast<std::size_t>(size), kSegmentType, [file](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        constexpr std::size_t kChunk = 64 * 1024;
+        std::vector<char> chunk(std::min(length, kChunk));
+        file->seekg(static_cast<std::streamoff>(offset));
+        file->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto got = static_cast<std::size_t>(file->gcount());
+        return got > 0 && sink.write(chunk.data(), got);
+      });
+  return true;
 }
 
 }  // namespace kestrova::server

@@ -26,6 +26,8 @@
 #include <string>
 #include <utility>
 
+#include "media/channel_hub.h"
+#include "media/video_library.h"
 #include "request_parking.h"
 #include "segment_cache.h"
 #include "server_context.h"
@@ -54,7 +56,20 @@ class StreamControl {
   static constexpr int kOnDemandSeconds = 20;
   static constexpr std::size_t kMaxOnDemandFiles = 8;
 
-  StreamControl(const ServerContext& context, RequestParking& parking) : context_(context), parking_(parking) {}
+  // A set-up of a channel with a source waits at most this long, parked,
+  // for its segment; then the channel counts as off the air.
+  static constexpr int kLongestLiveWait = 25;
+
+  // An on-demand request waits this long at most, parked, for its video to
+  // be transcoded; then it is asked to come back later.
+  static constexpr int kLongestVideoWait = 15;
+  // A session without a set-up for this long is forgotten, with the segment
+  // it announced: its getvid has long come or its client has gone.
+  static constexpr int kForgetSeconds = 600;
+
+  StreamControl(const ServerContext& context, RequestParking& parking, media::ChannelHub& channels,
+                media::VideoLibrary& videos)
+      : context_(context), parking_(parking), channels_(channels), videos_(videos) {}
 
   // Registers "cc.cgi" and the on-demand files under kStreamPath; the
   // object must outlive the server's listening.
@@ -66,6 +81,12 @@ class StreamControl {
     std::time_t next_start = 0;
     int next_seconds = 0;
     std::shared_ptr<const EncodedSegment> announced;  // what the next getvid sends
+    // A channel with a source: its segments come from the channel's
+    // timeline, in the pipeline run `run`.
+    bool live = false;
+    std::uint64_t run = 0;
+    std::time_t last_setup = 0;
+    std::time_t waiting_since = 0;  // of a set-up parked for its segment
   };
   // The channel or video a stream shows, after the access check.
   struct Source {
@@ -76,8 +97,14 @@ class StreamControl {
   };
 
   void Setup(const ApiRequest& request, httplib::Response& response);
+  void LiveSetup(const ApiRequest& request, const Account& account, const Channel& channel,
+                 media::ChannelPipeline& pipeline, httplib::Response& response);
+  void Announce(const EncodedSegment& segment, const Source& source, int seconds, httplib::Response& response) const;
   void Getvid(const ApiRequest& request, httplib::Response& response);
   void OnDemand(const ApiRequest& request, int video_id, httplib::Response& response);
+  // The video's own file, transcoded; false when it has none.
+  bool OnDemandFile(const ApiRequest& request, const Account& account, int video_id, int quality,
+                    httplib::Response& response);
 
   Account Authenticate(const ApiRequest& request) const;
   Source FindSource(const ApiRequest& request, const Account& account, std::time_t moment) const;
@@ -90,16 +117,22 @@ class StreamControl {
     std::time_t due = 0;
   };
   NextStep TakeNextSegment(int user_id, const Source& source, std::time_t now);
+  // With mutex_ held: drops idle sessions, at most every kForgetSeconds / 2.
+  void ForgetIdleSessions(std::time_t now);
 
   const ServerContext& context_;
   RequestParking& parking_;
+  media::ChannelHub& channels_;
+  media::VideoLibrary& videos_;
   SegmentCache segments_;
   WaitingSetups waiting_;
-  // Guards sessions_ and on_demand_ (with its order).
+  // Guards sessions_, on_demand_ (with its order) and video_waits_.
   std::mutex mutex_;
   std::map<int, Session> sessions_;  // by user id
+  std::time_t last_forget_ = 0;
   std::map<std::pair<int, int>, std::shared_ptr<const std::string>> on_demand_;  // by (video, quality)
   std::deque<std::pair<int, int>> on_demand_order_;
+  std::map<std::pair<int, int>, std::time_t> video_waits_;  // (user, video): since when its request waits
 };
 
 }  // namespace kestrova::server

@@ -16,7 +16,11 @@ namespace kestrova::server {
 // Sizes grow with the number, so that the client's choice by rate picks the
 // best quality that fits: the headers of both codecs (some 8 KB) and the
 // shared sound make up most of a small segment, so the smallest picture is
-// also the most coarsely coded.
+// also the most coarsely coded. Every frame rate divides the sound rate
+// (22050 = 10 x 2205 = 14 x 1575 = 15 x 1470 = 25 x 882): the player takes
+// one frame's worth of sound per picture, and a share it cannot fill whole
+// at a segment's end is dropped, which would break the sound at every
+// boundary.
 struct StreamQuality {
   int width;
   int height;
@@ -26,7 +30,7 @@ struct StreamQuality {
 
 inline constexpr std::array<StreamQuality, 4> kStreamQualities = {{
     {96, 72, 10, 4},
-    {128, 96, 12, 24},
+    {128, 96, 14, 24},
     {176, 144, 15, 32},
     {320, 240, 25, 40},
 }};

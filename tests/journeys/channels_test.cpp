@@ -19,6 +19,7 @@
 #include "model/command_ids.h"
 #include "net/endpoint.h"
 #include "resources/string_table.h"
+#include "support/media_sources.h"
 #include "support/scoped_environment.h"
 #include "ui/screens/block_programme_screen.h"
 #include "ui/screens/channel_entries.h"
@@ -499,6 +500,70 @@ TEST_F(ChannelsTest, WatchingAChannelPlaysTheServersStreamAndLeavingLeavesNothin
   EXPECT_TRUE(std::filesystem::is_empty(segments));
 }
 
+
+// Channels with real sources: the first news channel plays a file (looped
+// on the clock), the second a live MPEG-TS stream over UDP on loopback.
+class RealChannelsJourney : public JourneyTest {
+ protected:
+  std::vector<std::string> ServerOptions() override {
+    std::string error;
+    EXPECT_TRUE(MakeMediaFile(dir_.Path() / "film.mkv", {}, &error)) << error;
+    const int port = FreeUdpPort();
+    sender_ = std::make_unique<LiveSender>(port);
+    WriteChannelsFile(dir_.Path() / "channels.xml",
+                      {{kFileChannel, "film.mkv"}, {kLiveChannel, "udp://127.0.0.1:" + std::to_string(port)}});
+    return {"--channels", (dir_.Path() / "channels.xml").string()};
+  }
+
+  static constexpr int kFileChannel = 102;
+  static constexpr int kLiveChannel = 103;
+  std::unique_ptr<LiveSender> sender_;
+};
+
+// Watch plays the channel: pictures of the source reach the display, the
+// programme on air names itself and the queue is kept filled; leaving ends
+// the player. First the file, then the live stream.
+TEST_F(RealChannelsJourney, WatchingAFileChannelAndALiveChannelPlaysTheirPictures) {
+  UiHarness ui(KESTROVA_BIN_DIR, AtServer());
+  ASSERT_TRUE(ui.Started());
+  ASSERT_TRUE(RegisterThroughTheForms(ui));
+  OpenChannels(ui);
+  OpenFolder(ui, kNewsFolderId);
+  for (const int channel : {kFileChannel, kLiveChannel}) {
+    const int row = IndexOfEntry(*ui.Document().currentFolder, channel, false);
+    ASSERT_GE(row, 0);
+    SelectRow(ui, row);
+    ui.Press(platform::VK_RETURN);
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+    ASSERT_TRUE(ui.RunUntilIdle());
+    const auto started = std::chrono::steady_clock::now();
+    ui.Press(platform::VK_RETURN);  // watch
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kPlayerScreen);
+    auto* screen = dynamic_cast<ui::screens::PlayerScreen*>(ui.Screens().Current());
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(ui.RunUntil([&] {
+      platform::VideoSurface* surface = PlayingSurface(ui);
+      return surface != nullptr && surface->Presented() > 10;
+    })) << "channel " << channel;
+    RecordProperty("channel_" + std::to_string(channel) + "_pictures_ms", static_cast<int>(MillisSince(started)));
+    EXPECT_FALSE(screen->StatusText().empty());
+    ASSERT_TRUE(ui.RunUntil([&] { return screen->SetUpsSubmitted() >= 3; }));
+    // The source's picture between the header and the card: its bright band
+    // on the gradient gives many shades.
+    const platform::Bitmap display = DisplayPicture(*PlayingSurface(ui));
+    std::set<std::uint16_t> shades;
+    for (int y = 40; y < 220; y += 4) {
+      for (int x = 0; x < 240; x += 4) shades.insert(display.Pixel(x, y));
+    }
+    EXPECT_GE(shades.size(), 6U) << "channel " << channel;
+    ui.KeyUp(platform::VK_F2);
+    EXPECT_EQ(ui.Screens().CurrentId(), ui::kChannelScreen);
+    EXPECT_EQ(ui.View().Player(), nullptr);
+    ui.KeyUp(platform::VK_F2);
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  }
+  ASSERT_TRUE(ui.RunUntil([&] { return ui.Document().WorkersFinished(); }));
+}
 
 // The channel screens as pictures, in English and Russian (with
 // KESTROVA_SCREENSHOT_DIR set, into that folder, as scripts/screenshots does).

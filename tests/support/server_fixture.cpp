@@ -216,7 +216,9 @@ std::string DateText(int days_from_today) {
 }
 
 void ServerTest::SetUp() {
-  server_ = std::make_unique<ServerProcess>(dir_);
+  const std::vector<std::string> options = ServerOptions();
+  if (HasFatalFailure()) return;
+  server_ = std::make_unique<ServerProcess>(dir_, options);
   ASSERT_NE(server_->Port(), 0) << ReadFile(dir_ / "server.err");
   api_ = std::make_unique<ApiClient>(server_->Port());
 }

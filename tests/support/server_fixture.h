@@ -101,6 +101,8 @@ class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Further options of the test's server; may prepare files in dir_ first.
+  virtual std::vector<std::string> ServerOptions() { return {}; }
 
   std::filesystem::path Spool() const { return dir_ / "sms" / "outgoing"; }
 

@@ -123,7 +123,7 @@ void TestCard::DrawSweep(long index) {
   FillRect(frame_.luma, left, sweepTop_, left + side, recipe_.height, kSquareLuma);
 }
 
-const CardFrame& TestCard::Draw(long index) {
+const Picture& TestCard::Draw(long index) {
   std::copy(y_.samples.begin(), y_.samples.end(), frame_.luma.samples.begin());
   const long second = index * recipe_.fpsDenominator / recipe_.fpsNumerator;
   if (second != shownSecond_ && font_) {

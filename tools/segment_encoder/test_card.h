@@ -10,27 +10,10 @@
 #include <vector>
 
 #include "segment_encoder/card_font.h"
+#include "segment_encoder/picture.h"
 #include "segment_encoder/segment_recipe.h"
 
 namespace kestrova::encoder {
-
-struct Plane {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> samples;  // rows packed at `width`
-
-  std::uint8_t& At(int x, int y) {
-    return samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-  }
-};
-
-// A picture as the Theora encoder takes it: the coded frame (multiples of 16)
-// with chroma planes subsampled as the format says.
-struct CardFrame {
-  Plane luma;
-  Plane cb;
-  Plane cr;
-};
 
 class TestCard {
  public:
@@ -40,7 +23,7 @@ class TestCard {
 
   // Draws frame number `index`; the clock shows clockStart plus the frame's
   // time in whole seconds.
-  const CardFrame& Draw(long index);
+  const Picture& Draw(long index);
 
  private:
   void DrawStill();
@@ -55,7 +38,7 @@ class TestCard {
   Plane y_;
   Plane u_;
   Plane v_;
-  CardFrame frame_;
+  Picture frame_;
   std::unique_ptr<CardFont> font_;
   int nameTop_ = 0;
   int clockTop_ = 0;

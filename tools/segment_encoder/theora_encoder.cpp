@@ -25,25 +25,31 @@ th_img_plane ImagePlane(const Plane& plane) {
 
 }  // namespace
 
-TheoraEncoder::TheoraEncoder(const SegmentRecipe& recipe) {
-  frameWidth_ = (recipe.width + kBlock - 1) / kBlock * kBlock;
-  frameHeight_ = (recipe.height + kBlock - 1) / kBlock * kBlock;
+int CodedSide(int side) { return (side + kBlock - 1) / kBlock * kBlock; }
+
+TheoraEncoder::TheoraEncoder(const SegmentRecipe& recipe)
+    : TheoraEncoder(PictureFormat{recipe.width, recipe.height, recipe.fpsNumerator, recipe.fpsDenominator,
+                                  recipe.videoQuality, recipe.chroma}) {}
+
+TheoraEncoder::TheoraEncoder(const PictureFormat& format) {
+  frameWidth_ = CodedSide(format.width);
+  frameHeight_ = CodedSide(format.height);
   th_info info;
   th_info_init(&info);
   info.frame_width = static_cast<ogg_uint32_t>(frameWidth_);
   info.frame_height = static_cast<ogg_uint32_t>(frameHeight_);
-  info.pic_width = static_cast<ogg_uint32_t>(recipe.width);
-  info.pic_height = static_cast<ogg_uint32_t>(recipe.height);
+  info.pic_width = static_cast<ogg_uint32_t>(format.width);
+  info.pic_height = static_cast<ogg_uint32_t>(format.height);
   info.pic_x = 0;
   info.pic_y = 0;
-  info.fps_numerator = static_cast<ogg_uint32_t>(recipe.fpsNumerator);
-  info.fps_denominator = static_cast<ogg_uint32_t>(recipe.fpsDenominator);
+  info.fps_numerator = static_cast<ogg_uint32_t>(format.fpsNumerator);
+  info.fps_denominator = static_cast<ogg_uint32_t>(format.fpsDenominator);
   info.aspect_numerator = 1;
   info.aspect_denominator = 1;
   info.colorspace = TH_CS_UNSPECIFIED;
-  info.pixel_fmt = PixelFormat(recipe.chroma);
+  info.pixel_fmt = PixelFormat(format.chroma);
   info.target_bitrate = 0;
-  info.quality = recipe.videoQuality;
+  info.quality = format.quality;
   info.keyframe_granule_shift = kKeyframeShift;
   context_.reset(th_encode_alloc(&info));
   th_info_clear(&info);
@@ -64,7 +70,7 @@ bool TheoraEncoder::Headers(const PacketSink& sink) {
   return result == 0;
 }
 
-bool TheoraEncoder::Encode(const CardFrame& frame, bool last, const PacketSink& sink) {
+bool TheoraEncoder::Encode(const Picture& frame, bool last, const PacketSink& sink) {
   th_ycbcr_buffer buffer = {ImagePlane(frame.luma), ImagePlane(frame.cb), ImagePlane(frame.cr)};
   if (th_encode_ycbcr_in(context_.get(), buffer) != 0) return false;
   ogg_packet packet;

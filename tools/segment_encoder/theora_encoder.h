@@ -7,15 +7,30 @@
 #include <functional>
 #include <memory>
 
+#include "segment_encoder/picture.h"
 #include "segment_encoder/segment_recipe.h"
-#include "segment_encoder/test_card.h"
 
 namespace kestrova::encoder {
+
+// What a run of pictures is: the picture region's size (the coded frame
+// rounds it up to whole blocks), rate, quality and chroma format.
+struct PictureFormat {
+  int width = 0;
+  int height = 0;
+  int fpsNumerator = 25;
+  int fpsDenominator = 1;
+  int quality = 32;  // Theora 0..63
+  ChromaFormat chroma = ChromaFormat::k420;
+};
+
+// Coded frame sides: whole 16 x 16 blocks.
+int CodedSide(int side);
 
 class TheoraEncoder {
  public:
   using PacketSink = std::function<void(ogg_packet&)>;
 
+  explicit TheoraEncoder(const PictureFormat& format);
   explicit TheoraEncoder(const SegmentRecipe& recipe);
   bool Ok() const { return context_ != nullptr; }
   int FrameWidth() const { return frameWidth_; }
@@ -23,8 +38,9 @@ class TheoraEncoder {
 
   // The three header packets, identification header first.
   bool Headers(const PacketSink& sink);
-  // One picture; `last` marks the stream's final picture.
-  bool Encode(const CardFrame& frame, bool last, const PacketSink& sink);
+  // One picture (of the coded frame's size); `last` marks the stream's final
+  // picture.
+  bool Encode(const Picture& frame, bool last, const PacketSink& sink);
   double GranuleTime(ogg_int64_t granule) { return th_granule_time(context_.get(), granule); }
 
  private:

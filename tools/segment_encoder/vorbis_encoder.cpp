@@ -2,10 +2,13 @@
 
 namespace kestrova::encoder {
 
-VorbisEncoder::VorbisEncoder(const SegmentRecipe& recipe) {
+VorbisEncoder::VorbisEncoder(const SegmentRecipe& recipe)
+    : VorbisEncoder(recipe.channels, recipe.sampleRate, recipe.audioQuality) {}
+
+VorbisEncoder::VorbisEncoder(int channels, int sampleRate, float quality) {
   vorbis_info_init(&info_);
   vorbis_comment_init(&comment_);
-  if (vorbis_encode_init_vbr(&info_, recipe.channels, recipe.sampleRate, recipe.audioQuality) != 0) return;
+  if (vorbis_encode_init_vbr(&info_, channels, sampleRate, quality) != 0) return;
   if (vorbis_analysis_init(&dsp_, &info_) != 0) return;
   vorbis_block_init(&dsp_, &block_);
   ok_ = true;

@@ -17,6 +17,7 @@ class VorbisEncoder {
   using SampleSource = std::function<void(float** channels, int count)>;
 
   explicit VorbisEncoder(const SegmentRecipe& recipe);
+  VorbisEncoder(int channels, int sampleRate, float quality);
   ~VorbisEncoder();
   VorbisEncoder(const VorbisEncoder&) = delete;
   VorbisEncoder& operator=(const VorbisEncoder&) = delete;
