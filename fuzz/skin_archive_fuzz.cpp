@@ -8,7 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   kestrova::resources::SkinArchive archive;
-  archive.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(bytes), size));
+  const kestrova::platform::Status loaded =
+      archive.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(bytes), size));
+  if (!loaded.Ok() && loaded.Reason().empty()) std::abort();  // every failure says why
   if (archive.Count() > size) std::abort();  // every entry takes at least 8 bytes
   const std::uint8_t* data = nullptr;
   const std::size_t found = archive.Find(L"bg.png", &data);

@@ -1,5 +1,7 @@
 #include "segment_cache.h"
 
+#include <iostream>
+
 #include "civil_time.h"
 #include "segment_encoder/segment_encoder.h"
 
@@ -27,7 +29,11 @@ std::shared_ptr<const EncodedSegment> EncodeSegmentQualities(const SegmentKey& k
   const int clock_start = LocalMomentOf(key.start).second_of_day;
   for (int quality = 1; quality <= kStreamQualityCount; ++quality) {
     auto bytes = encoder::EncodeSegment(StreamRecipe(quality, key.name, clock_start, key.seconds));
-    if (!bytes) return nullptr;
+    if (!bytes) {
+      std::cerr << "kestrova-server: segment of " << key.name << " at quality " << quality
+                << " not encoded: " << bytes.Reason() << "\n";
+      return nullptr;
+    }
     segment->bytes[static_cast<std::size_t>(quality - 1)] = std::move(*bytes);
   }
   return segment;

@@ -333,7 +333,10 @@ void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::R
   if (file == nullptr) {
     const int seconds = std::clamp(video->length_seconds, 1, kOnDemandSeconds);
     auto bytes = encoder::EncodeSegment(StreamRecipe(quality, name, 0, seconds));
-    if (!bytes) throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+    if (!bytes) {
+      std::cerr << "kestrova-server: video " << video_id << " not encoded: " << bytes.Reason() << "\n";
+      throw ApiFailure(kErrorInternal, kEncodingFailedText.In(request.Lang()));
+    }
     file = std::make_shared<const std::string>(std::move(*bytes));
     const std::lock_guard lock(mutex_);
     if (on_demand_.emplace(key, file).second) on_demand_order_.push_back(key);

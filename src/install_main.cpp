@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "app/settings_store.h"
@@ -92,8 +91,8 @@ int main(int argc, char** argv) {
   registry.SetDword(kDistributionKey, L"iFriendID", static_cast<std::uint32_t>(friendId));
   registry.SetDword(kDistributionKey, L"iAgregatorID", static_cast<std::uint32_t>(agregator));
   registry.SetDword(kDistributionKey, L"iLinkID", static_cast<std::uint32_t>(link));
-  if (!registry.Flush()) {
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", argv[0], registryFile.c_str(), std::strerror(errno));
+  if (const kestrova::platform::Status written = registry.Flush(); !written) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], written.Reason().c_str());
     return 1;
   }
   std::printf("Kestrova distribution values written to %s\n", registryFile.c_str());

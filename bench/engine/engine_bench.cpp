@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   const auto queueCopy = [&] {
     const auto file = work / ("segment-" + std::to_string(copies++) + ".ogg");
     std::filesystem::copy_file(segment, file);
-    player.QueueSegment(file, L"Bench");
+    if (!player.QueueSegment(file, L"Bench")) std::fprintf(stderr, "engine: the player refused %s\n", file.c_str());
   };
   queueCopy();
   queueCopy();

@@ -11,7 +11,6 @@
 #include "process_usage.h"
 #include "player/pcm_block.h"
 #include "player/picture_renderer.h"
-#include "player/player_error.h"
 #include "player/segment_reader.h"
 
 namespace {
@@ -35,13 +34,8 @@ int main(int argc, char** argv) {
   VorbisStream audio;
   SegmentReader reader(video, audio);
   reader.Queue().Append({argv[1], L""});
-  try {
-    if (!reader.OpenSegment()) {
-      std::fprintf(stderr, "playback: cannot open %s\n", argv[1]);
-      return 1;
-    }
-  } catch (TPlayerError) {
-    std::fprintf(stderr, "playback: %s has no readable Theora or Vorbis stream\n", argv[1]);
+  if (const kestrova::platform::Status opened = reader.OpenSegment(); !opened) {
+    std::fprintf(stderr, "playback: %s: %s\n", argv[1], opened.Reason().c_str());
     return 1;
   }
   const bool hasVideo = reader.VideoHeaders() > 0;

@@ -1,6 +1,7 @@
 #include "app/kestrova_doc.h"
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <thread>
 
@@ -39,10 +40,12 @@ void CKestrovaDoc::LoadSettings() {
   }
 }
 
-void CKestrovaDoc::SaveSettings() {
-  // A failed write is not reported to the user; the values stay pending in
-  // the registry object and go out with the next successful save.
-  WriteSettings(registry_, settings);
+platform::Status CKestrovaDoc::SaveSettings() {
+  // On failure the values stay pending in the registry object and go out
+  // with the next successful save; the screen that asked tells the user.
+  platform::Status saved = WriteSettings(registry_, settings);
+  if (!saved) std::fprintf(stderr, "Kestrova: the settings could not be saved: %s\n", saved.Reason().c_str());
+  return saved;
 }
 
 void CKestrovaDoc::SubmitRequest(int command, ui::Screen& requester, bool waiter, ui::CommandParameters parameters) {
@@ -81,7 +84,8 @@ void CKestrovaDoc::EndSession() {
   WaitForWorkers();
   net::CloseKeptConnection(network_);
   if (view_ != nullptr) view_->DeletePlayer();
-  SaveSettings();
+  // At the end nobody is left to see a pop-up: a failure is only logged.
+  static_cast<void>(SaveSettings());
 }
 
 void CKestrovaDoc::ShutdownSession() {

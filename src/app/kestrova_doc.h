@@ -33,7 +33,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   CKestrovaDoc& operator=(const CKestrovaDoc&) = delete;
 
   void LoadSettings();
-  void SaveSettings() override;
+  platform::Status SaveSettings() override;
 
   // The view that receives the workers' messages; set by its initial update
   // and cleared when it goes, both on the user-interface thread.
@@ -90,7 +90,7 @@ class CKestrovaDoc final : public model::DataState, public ui::ScreenDocument {
   class SegmentRelay final : public net::SegmentSink {
    public:
     void SetTarget(net::SegmentSink* target) { target_.store(target); }
-    bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override {
+    [[nodiscard]] bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override {
       net::SegmentSink* target = target_.load();
       return target != nullptr && target->QueueSegment(file, programme);
     }

@@ -176,7 +176,7 @@ void CKestrovaView::Take(PlayerNotice notice) {
     return;
   }
   auto result = std::make_unique<model::RequestResult>();
-  result->ok = notice.ok ? 1 : 0;
+  result->ok = notice.ok;
   result->message = std::move(notice.programme);
   screenManager_.RequestDone(notice.command, std::move(result));
   if (notice.command == model::kCommandSegmentOpened) InvalidateAndUpdate();

@@ -95,11 +95,11 @@ class CKestrovaView final : public platform::MessageTarget,
   void Take(PlayerFailed failed);
 
   // Operations for the screens and the frame.
-  bool CreatePlayer() override;
+  [[nodiscard]] bool CreatePlayer() override;
   void DeletePlayer() override;
   ui::ViewPlayer* Player() const override { return player_.get(); }
   // The stream worker's way in: the segment goes to the current player.
-  bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override;
+  [[nodiscard]] bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override;
   void SetPlayerFactory(PlayerFactory factory) { playerFactory_ = std::move(factory); }
   void ClearTickers() override { tickers_.Clear(); }
   void SetPopupShown(bool shown) override;

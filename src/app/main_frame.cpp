@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <cstdio>
+
 #include "app/kestrova_doc.h"
 #include "app/kestrova_view.h"
 #include "resources/skin_archive.h"
@@ -28,9 +30,14 @@ int CMainFrame::OnCreate() {
 
   window_->BringToFront();
 
-  // A missing archive leaves every skin image undrawn; the program still runs.
-  resources::Skins().Load(programDirectory_ / "data.dat");
-  resources::Strings().Load(programDirectory_);
+  // A missing archive leaves every skin image undrawn and a missing language
+  // file its texts empty; the program still runs, and the log says why.
+  if (const platform::Status skins = resources::Skins().Load(programDirectory_ / "data.dat"); !skins) {
+    std::fprintf(stderr, "Kestrova: skin images: %s\n", skins.Reason().c_str());
+  }
+  if (const platform::Status strings = resources::Strings().Load(programDirectory_); !strings) {
+    std::fprintf(stderr, "Kestrova: language files: %s\n", strings.Reason().c_str());
+  }
   resources::Strings().SetLanguage(resources::kLanguageRussian);
 
   // Waveform output starts at full volume: the audio output's software gain

@@ -24,7 +24,7 @@ namespace {
 using Step = std::function<model::RequestResultPtr()>;
 using model::RequestResultPtr;
 
-bool Succeeded(const RequestResultPtr& result) { return result && result->ok != 0; }
+bool Succeeded(const RequestResultPtr& result) { return result && result->ok; }
 
 // Runs the steps until one gives no result or a failed one; returns the
 // last result obtained.
@@ -136,7 +136,7 @@ RequestResultPtr NextPreview(const NetworkTask& task, const net::ApiContext& api
     delivery->done.store(true, std::memory_order_release);
   }
   auto result = net::NewRequestResult();
-  result->ok = 1;
+  result->ok = true;
   return result;
 }
 

@@ -49,7 +49,7 @@ model::RequestResultPtr RunStreamSetup(const WorkerHost& host, const NetworkTask
 // What a stream set-up that never began delivers: a failed one.
 model::RequestResultPtr StreamSetupNotRun() {
   auto result = std::make_unique<model::RequestResult>();
-  result->ok = 0;
+  result->ok = false;
   return result;
 }
 

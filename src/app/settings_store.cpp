@@ -65,7 +65,7 @@ bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, m
   return complete;
 }
 
-bool WriteSettings(platform::Registry& registry, const model::SettingsFields& fields) {
+platform::Status WriteSettings(platform::Registry& registry, const model::SettingsFields& fields) {
   registry.SetDword(kProfileKey, L"iLanguageID", static_cast<std::uint32_t>(fields.languageId));
   registry.SetString(kProfileKey, L"strCountryCode", fields.countryCode);
   registry.SetString(kProfileKey, L"strCountryName", fields.countryName);

@@ -37,10 +37,11 @@ struct ApiBaseUrls {
 // Reads the distribution values and the profile section into `fields`.
 // Returns false when one of the four distribution values is missing or not
 // four bytes long; the profile is read in every case.
-bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls, model::SettingsFields& fields);
+[[nodiscard]] bool ReadSettings(const platform::Registry& registry, const ApiBaseUrls& urls,
+                                model::SettingsFields& fields);
 
-// Writes the ten profile values and persists them; false when the registry
-// file could not be written.
-bool WriteSettings(platform::Registry& registry, const model::SettingsFields& fields);
+// Writes the ten profile values and persists them; fails, with the reason,
+// when the registry file could not be written (the values stay pending).
+platform::Status WriteSettings(platform::Registry& registry, const model::SettingsFields& fields);
 
 }  // namespace kestrova::app

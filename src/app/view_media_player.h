@@ -51,7 +51,7 @@ class ViewMediaPlayer final : public ui::ViewPlayer, private player::PlayerView 
   void SetVolume(int level) override { player_.SetVolume(level); }
   void SetFullScreen(bool fullScreen) override { player_.SetFullScreen(fullScreen); }
   std::size_t QueuedSegments() const override { return player_.QueuedSegments(); }
-  bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override {
+  [[nodiscard]] bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override {
     return player_.QueueSegment(file, programme);
   }
   void PaintInterface(const platform::Bitmap& interface) override { player_.PaintInterface(interface); }

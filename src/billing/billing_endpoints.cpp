@@ -125,7 +125,7 @@ model::RequestResultPtr ShortNumbers(const net::ApiContext& api) {
       record->prefix = net::AttributeText(number, "prefix");
       api.data.shortNumbers.push_back(std::move(record));
     }
-    result.ok = 1;
+    result.ok = true;
   };
   return RunBillingCall(api, call);
 }
@@ -135,7 +135,7 @@ model::RequestResultPtr Bill(const net::ApiContext& api) {
   BillingCall call;
   call.request = FormatRequest(kBillFormat, {query.userId, query.key, query.affiliateId});
   call.readAnswer = [&api](const XmlDocument& answer, model::RequestResult& result) {
-    result.ok = 1;
+    result.ok = true;
     if (const XmlElement root = answer.FirstChildElement("bill")) {
       api.data.accountBalance = net::AttributeNumber(root, "account");
     }
@@ -150,7 +150,7 @@ model::RequestResultPtr SubscribeChannel(const net::ApiContext& api, model::Cata
   call.request = FormatRequest(kSubscribeFormat,
                                {channel->id, query.userId, query.key, query.affiliateId, query.languageId});
   call.readAnswer = [channel](const XmlDocument& answer, model::RequestResult& result) {
-    result.ok = 1;
+    result.ok = true;
     const XmlElement root = answer.FirstChildElement("subscribe");
     if (!root) return;
     result.message = net::AttributeText(root, "message");
@@ -170,7 +170,7 @@ model::RequestResultPtr BuyInfo(const net::ApiContext& api, model::ProgrammeElem
   if (video->infoLoaded != 0 && !download) return skipped;
   if (video->downloadInfoLoaded != 0 && download && !video->purchaseQualities.empty()) {
     // The options are at hand: the caller needs no balance request either.
-    skipped->ok = 1;
+    skipped->ok = true;
     skipped->secondary = 1;
     return skipped;
   }
@@ -186,10 +186,10 @@ model::RequestResultPtr BuyInfo(const net::ApiContext& api, model::ProgrammeElem
     const XmlElement root = answer.FirstChildElement("buy_info");
     if (!root) return;
     ReadPurchaseQualities(root, *video);
-    result.ok = 1;
+    result.ok = true;
   };
   model::RequestResultPtr result = RunBillingCall(api, call);
-  if (result->ok == 1 && firstLoad) FileInPurchasedVideos(api, *video);
+  if (result->ok && firstLoad) FileInPurchasedVideos(api, *video);
   return result;
 }
 
@@ -204,7 +204,7 @@ model::RequestResultPtr Feedback(const net::ApiContext& api, std::wstring_view p
     const XmlElement root = answer.FirstChildElement("feedback");
     if (!root) return;
     api.data.feedbackMessage = net::AttributeText(root, "message");
-    result.ok = 1;
+    result.ok = true;
   };
   return RunBillingCall(api, call);
 }
@@ -217,7 +217,7 @@ model::RequestResultPtr Gifts(const net::ApiContext& api, std::wstring_view code
   call.readAnswer = [](const XmlDocument& answer, model::RequestResult& result) {
     const XmlElement root = answer.FirstChildElement("activated");
     result.message = root ? net::AttributeText(root, "message") : std::wstring();
-    result.ok = 1;
+    result.ok = true;
   };
   return RunBillingCall(api, call);
 }

@@ -11,7 +11,7 @@ namespace kestrova::billing {
 
 namespace {
 
-bool Succeeded(const model::RequestResultPtr& result) { return result != nullptr && result->ok == 1; }
+bool Succeeded(const model::RequestResultPtr& result) { return result != nullptr && result->ok; }
 
 }  // namespace
 

@@ -36,7 +36,7 @@ model::RequestResultPtr SendPaymentSms(const net::ApiContext& api, const model::
 
 model::RequestResultPtr SendSms(const net::ApiContext&, std::wstring_view address, std::wstring_view text) {
   model::RequestResultPtr result = net::NewRequestResult();
-  if (platform::SendSmsMessage(platform::SmsSpoolDirectory(), address, text)) result->ok = 1;
+  if (platform::SendSmsMessage(platform::SmsSpoolDirectory(), address, text)) result->ok = true;
   return result;
 }
 
@@ -48,7 +48,7 @@ model::RequestResultPtr ReportSmsSent(const net::ApiContext& api, int status, st
       net::FormatRequest(kSmsSentFormat, {query.userId, query.key, query.affiliateId, query.languageId,
                                           net::QueryValue(shortNumber), status, net::QueryValue(text)});
   net::AnswerFile answer;
-  if (net::ApiGet(api, request, answer.Target())) result->ok = 1;
+  if (net::ApiGet(api, request, answer.Target())) result->ok = true;
   return result;
 }
 

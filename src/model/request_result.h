@@ -9,7 +9,7 @@
 namespace kestrova::model {
 
 struct RequestResult {
-  int ok = 0;          // 1 when the endpoint achieved its purpose
+  bool ok = false;     // the endpoint achieved its purpose
   int secondary = 0;   // set only by the purchase-options endpoint
   std::wstring message;  // starts as the generic connection-failure text (string id 24)
   int errorId = 0;     // the id attribute of a server error element, else 0

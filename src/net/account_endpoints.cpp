@@ -31,7 +31,7 @@ model::RequestResultPtr Login(const ApiContext& api, const std::wstring& login, 
     api.data.sessionKey = AttributeText(root, "key");
     api.data.settings.login = login;
     api.data.settings.password = password;
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -50,7 +50,7 @@ model::RequestResultPtr NewUser(const ApiContext& api) {
     settings.operatorId = kNoOperator;
     settings.login = std::move(credentials->login);
     settings.password = std::move(credentials->password);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }

@@ -50,7 +50,7 @@ std::pair<int, int> ReadClockParts(std::wstring_view text, int firstMax, int sec
 bool CheckServerError(const XmlDocument& document, model::RequestResult& result) {
   const XmlElement error = document.FirstChildElement(kErrorElement);
   if (!error) return false;
-  result.ok = 0;
+  result.ok = false;
   result.errorId = AttributeNumber(error, kErrorIdAttribute);
   result.message = ElementText(error);
   return true;

@@ -13,7 +13,7 @@ namespace kestrova::net {
 // When the document has a top-level "error" element: the result fails with
 // the element's text as message (empty when it has none) and its "id"
 // attribute as error id (0 when missing), and the answer is true.
-bool CheckServerError(const XmlDocument& document, model::RequestResult& result);
+[[nodiscard]] bool CheckServerError(const XmlDocument& document, model::RequestResult& result);
 
 // The attribute as wide text; "" when it is missing (or not valid UTF-8).
 std::wstring AttributeText(const XmlElement& element, const char* name);

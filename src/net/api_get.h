@@ -25,7 +25,7 @@ std::wstring TimeToken(std::time_t moment);
 
 // Fetches ApiUrl(request) with HttpGetToFile; the caller deletes the answer
 // file after use.
-bool ApiGet(const ApiContext& api, std::wstring_view request, std::filesystem::path& answerFile,
+[[nodiscard]] bool ApiGet(const ApiContext& api, std::wstring_view request, std::filesystem::path& answerFile,
             std::wstring_view extraHeaders = {});
 
 }  // namespace kestrova::net

@@ -137,7 +137,7 @@ model::RequestResultPtr ChannelCatalogue(const ApiContext& api, int selectedEntr
   // Logos come after the answer, so the level is complete even when they fail.
   FetchFolderLogos(api.Transfers(), node);
   // The start-up chains go on with an empty level when the catalogue fails.
-  result->ok = 1;
+  result->ok = true;
   return result;
 }
 

@@ -27,14 +27,14 @@ namespace kestrova::net {
 // `extraHeaders` are header lines (CR LF separated) added to the request;
 // `rawHeaders`, when given, receives the response's status and header lines
 // as CR LF separated text.
-bool HttpGetToFile(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
+[[nodiscard]] bool HttpGetToFile(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
                    std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr);
 
 // As HttpGetToFile, over the document's kept connection (opened on first
 // use, reused by the next request to the same server). With `rawHeaders`
 // given only the headers are wanted: the body is not stored, no file is
 // made, and the result is true once a complete header block arrived.
-bool HttpGetKeepAlive(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
+[[nodiscard]] bool HttpGetKeepAlive(const TransferScope& scope, std::wstring_view url, std::filesystem::path& answerFile,
                       std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr);
 
 // Closes the kept connection of HttpGetKeepAlive (end of the session).
@@ -44,7 +44,7 @@ void CloseKeptConnection(NetworkContext& network);
 // when at least one byte arrived and the transfer did not break off before
 // the buffer was full; `received`, when given, gets the number of bytes
 // stored. No request is made for an empty buffer.
-bool HttpGetToMemory(const TransferScope& scope, std::wstring_view url, std::span<std::uint8_t> buffer,
+[[nodiscard]] bool HttpGetToMemory(const TransferScope& scope, std::wstring_view url, std::span<std::uint8_t> buffer,
                      std::wstring_view extraHeaders = {}, std::wstring* rawHeaders = nullptr,
                      std::size_t* received = nullptr);
 

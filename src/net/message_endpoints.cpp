@@ -22,7 +22,7 @@ constexpr int kPageZero = 0;
 
 model::RequestResultPtr Succeeded() {
   model::RequestResultPtr result = NewRequestResult();
-  result->ok = 1;
+  result->ok = true;
   return result;
 }
 
@@ -56,7 +56,7 @@ model::RequestResultPtr Messages(const ApiContext& api, int restart, int pageZer
   call.rootElement = "messenger";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadMessages(root, api);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -74,7 +74,7 @@ model::RequestResultPtr HelpThemes(const ApiContext& api) {
       record->name = AttributeText(child, "name");
       api.data.helpThemes.push_back(std::move(record));
     }
-    result.ok = api.data.helpThemes.empty() ? 0 : 1;
+    result.ok = !api.data.helpThemes.empty();
   };
   return RunEndpoint(api, call);
 }
@@ -95,7 +95,7 @@ model::RequestResultPtr HelpTexts(const ApiContext& api, model::HelpThemeRecord*
       record->text = AttributeText(child, "text");
       theme->texts.push_back(std::move(record));
     }
-    result.ok = theme->texts.empty() ? 0 : 1;
+    result.ok = !theme->texts.empty();
   };
   return RunEndpoint(api, call);
 }

@@ -112,7 +112,7 @@ model::RequestResultPtr ProgrammeBlocks(const ApiContext& api, model::CatalogueI
   if (day == nullptr) return NewRequestResult();
   if (!day->blocks.empty()) {
     model::RequestResultPtr loaded = NewRequestResult();
-    loaded->ok = 1;
+    loaded->ok = true;
     return loaded;
   }
   const CommonQueryValues common = CommonQuery(api);
@@ -123,7 +123,7 @@ model::RequestResultPtr ProgrammeBlocks(const ApiContext& api, model::CatalogueI
   call.rootElement = "blocks";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadBlocks(root, *day);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -131,7 +131,7 @@ model::RequestResultPtr ProgrammeBlocks(const ApiContext& api, model::CatalogueI
 model::RequestResultPtr BlockElements(const ApiContext& api, model::ProgrammeBlock& block) {
   if (!block.elements.empty()) {
     model::RequestResultPtr loaded = NewRequestResult();
-    loaded->ok = 1;
+    loaded->ok = true;
     return loaded;
   }
   const CommonQueryValues common = CommonQuery(api);
@@ -141,7 +141,7 @@ model::RequestResultPtr BlockElements(const ApiContext& api, model::ProgrammeBlo
   call.rootElement = "block";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadElements(root, &block, block.elements);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -156,7 +156,7 @@ model::RequestResultPtr CurrentBlock(const ApiContext& api, int which, int chann
   call.rootElement = "block";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadElements(root, nullptr, elements);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }

@@ -15,7 +15,7 @@ class SegmentSink {
   // Queues a downloaded segment file with the name of its programme and
   // takes the file over (the player deletes it once played). False when
   // there is no player to take it: the caller deletes the file.
-  virtual bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) = 0;
+  [[nodiscard]] virtual bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) = 0;
 
  protected:
   SegmentSink() = default;

@@ -113,7 +113,7 @@ model::RequestResultPtr Countries(const ApiContext& api) {
       record->isDefault = AttributeNumber(child, "def");
       api.data.countries.push_back(std::move(record));
     });
-    result.ok = api.data.countries.empty() ? 0 : 1;
+    result.ok = !api.data.countries.empty();
   };
   return RunEndpoint(api, call);
 }
@@ -132,7 +132,7 @@ model::RequestResultPtr Operators(const ApiContext& api) {
       record->name = ElementText(child);
       api.data.operators.push_back(std::move(record));
     });
-    result.ok = api.data.operators.empty() ? 0 : 1;
+    result.ok = !api.data.operators.empty();
   };
   return RunEndpoint(api, call);
 }
@@ -153,7 +153,7 @@ model::RequestResultPtr Zones(const ApiContext& api) {
       record->name = AttributeText(child, "name");
       api.data.zones.push_back(std::move(record));
     });
-    result.ok = api.data.zones.empty() ? 0 : 1;
+    result.ok = !api.data.zones.empty();
   };
   return RunEndpoint(api, call);
 }
@@ -173,7 +173,7 @@ model::RequestResultPtr Setup(const ApiContext& api) {
   call.rootElement = "settings";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadSettings(root, api);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -188,7 +188,7 @@ model::RequestResultPtr UpdateLanguageSettings(const ApiContext& api) {
   call.rootElement = "update_settings";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadUpdatedNames(root, api);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }

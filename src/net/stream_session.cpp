@@ -23,7 +23,7 @@ bool StartsAsOgg(const std::filesystem::path& file) {
   return in.read(head.data(), head.size()) && head == kOggCapture;
 }
 
-model::RequestResultPtr NewStreamResult(int ok) {
+model::RequestResultPtr NewStreamResult(bool ok) {
   auto result = std::make_unique<model::RequestResult>();
   result->ok = ok;
   return result;
@@ -41,7 +41,7 @@ model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, s
       kStreamSetupFormat, {controlLink, common.userId, common.key, channelId, common.languageId, token});
   std::filesystem::path unused;
   std::wstring rawHeaders;
-  if (!HttpGetKeepAlive(api.Transfers(), setupUrl, unused, {}, &rawHeaders)) return NewStreamResult(0);
+  if (!HttpGetKeepAlive(api.Transfers(), setupUrl, unused, {}, &rawHeaders)) return NewStreamResult(false);
 
   const SetupAnswer answer(rawHeaders);
   api.data.liveStream.SetKnownVideo(answer.VideoId());
@@ -53,8 +53,8 @@ model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, s
   TransferScope getvid = api.Transfers();
   getvid.limits.exchangeTimeout = api.network.segmentExchangeTimeout;
   AnswerFile segment;
-  if (!HttpGetKeepAlive(getvid, getvidUrl, segment.Target())) return NewStreamResult(0);
-  if (!StartsAsOgg(segment.Path())) return NewStreamResult(0);
+  if (!HttpGetKeepAlive(getvid, getvidUrl, segment.Target())) return NewStreamResult(false);
+  if (!StartsAsOgg(segment.Path())) return NewStreamResult(false);
 
   // When the session ends or no player takes the segment, it is deleted
   // here; otherwise the player deletes it once played.
@@ -63,7 +63,7 @@ model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, s
 
   const auto now = static_cast<std::int64_t>(api.network.clock->Now());
   if (const auto rate = MeasureRate(quality, answer, taskStart, now)) api.data.liveStream.SetMeasuredRate(*rate);
-  return NewStreamResult(1);
+  return NewStreamResult(true);
 }
 
 }  // namespace kestrova::net

@@ -30,7 +30,7 @@ model::RequestResultPtr Version(const ApiContext& api) {
     api.data.updateKind = AttributeText(root, "update");
     api.data.updateLink = AttributeText(root, "link");
     api.data.updateMessage = AttributeText(root, "message");
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }

@@ -20,6 +20,6 @@ model::RequestResultPtr Version(const ApiContext& api);
 // Opens the URL in the user's browser: $BROWSER when set, else xdg-open,
 // started directly (no shell, so the URL is one argument whatever it
 // holds) and not waited for. False when the process could not be started.
-bool LaunchBrowser(const std::wstring& url);
+[[nodiscard]] bool LaunchBrowser(const std::wstring& url);
 
 }  // namespace kestrova::net

@@ -26,7 +26,7 @@ constexpr std::size_t kRootLoadedChildren = 2;
 
 model::RequestResultPtr Succeeded() {
   model::RequestResultPtr result = NewRequestResult();
-  result->ok = 1;
+  result->ok = true;
   return result;
 }
 
@@ -144,7 +144,7 @@ model::RequestResultPtr Videos(const ApiContext& api, model::ProgrammeElement& f
   call.rootElement = "videos";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     ReadPage(root, target);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -158,7 +158,7 @@ model::RequestResultPtr VideoDetails(const ApiContext& api, int videoId, std::un
   call.rootElement = "video";
   call.readRoot = [&](const XmlElement& root, model::RequestResult& result) {
     detail = ReadProgrammeElement(root, nullptr);
-    result.ok = 1;
+    result.ok = true;
   };
   return RunEndpoint(api, call);
 }
@@ -185,7 +185,7 @@ model::RequestResultPtr ToggleFavorite(const ApiContext& api, model::ProgrammeEl
   } else {
     RemoveFromFavourites(api, *favourites, video);
   }
-  result->ok = 1;
+  result->ok = true;
   return result;
 }
 

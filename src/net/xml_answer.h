@@ -47,7 +47,7 @@ class XmlDocument {
   XmlDocument& operator=(const XmlDocument&) = delete;
 
   // Reads and parses the file; false when it cannot be read or is not XML.
-  bool LoadFile();
+  [[nodiscard]] bool LoadFile();
   // A top-level element by name.
   XmlElement FirstChildElement(const char* name) const;
 

@@ -14,6 +14,6 @@ bool IsWebAddress(std::string_view url);
 
 // Starts the browser on the address and returns at once; false when the
 // address is refused or the browser could not be started.
-bool OpenInBrowser(std::string_view url);
+[[nodiscard]] bool OpenInBrowser(std::string_view url);
 
 }  // namespace kestrova::platform

@@ -12,7 +12,8 @@ class FileDescriptor {
  public:
   FileDescriptor() = default;
   explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { Close(); }
+  // A destructor has nobody to tell: callers that care call Close first.
+  ~FileDescriptor() { static_cast<void>(Close()); }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -22,7 +23,7 @@ class FileDescriptor {
   bool Valid() const { return fd_ >= 0; }
   // Closes now; false when the close reported an error (data may not have
   // reached the disk). Closing an invalid descriptor succeeds.
-  bool Close();
+  [[nodiscard]] bool Close();
 
  private:
   int fd_ = -1;
@@ -30,6 +31,6 @@ class FileDescriptor {
 
 // Writes every byte, retrying after interruptions and short writes; false on
 // any error or when nothing more can be written.
-bool WriteAll(int fd, std::string_view bytes);
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
 }  // namespace kestrova::platform

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -201,22 +202,32 @@ FileDescriptor CreateLockedCopy(const std::filesystem::path& file, std::string& 
   return FileDescriptor();
 }
 
-bool ReplaceFileAtomically(const std::filesystem::path& file, const std::string& text) {
+// Why a system call failed: what was done, to which file, and errno's text.
+Status SystemFailure(const char* action, const std::filesystem::path& file, int error) {
+  return Status::Failure(std::string("cannot ") + action + " " + file.string() + ": " + std::strerror(error));
+}
+
+Status ReplaceFileAtomically(const std::filesystem::path& file, const std::string& text) {
   std::error_code ec;
   const auto dir = file.parent_path();
   if (!dir.empty() && !std::filesystem::exists(dir, ec)) {
     std::filesystem::create_directories(dir, ec);
-    if (ec) return false;
+    if (ec) return Status::Failure("cannot create " + dir.string() + ": " + ec.message());
     ::chmod(dir.c_str(), 0700);
   }
   std::string copy;
   FileDescriptor fd = CreateLockedCopy(file, copy);
-  if (!fd.Valid()) return false;
-  bool ok = ::fchmod(fd.Get(), 0600) == 0 && WriteAll(fd.Get(), text) && ::fsync(fd.Get()) == 0;
-  // Renamed while still locked, so the copy is never without an owner.
-  if (ok) ok = std::rename(copy.c_str(), file.c_str()) == 0;
-  if (!ok) ::unlink(copy.c_str());
-  return fd.Close() && ok;
+  if (!fd.Valid()) return SystemFailure("create a copy of", file, errno);
+  Status status;
+  if (::fchmod(fd.Get(), 0600) != 0 || !WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0) {
+    status = SystemFailure("write", copy, errno);
+  } else if (std::rename(copy.c_str(), file.c_str()) != 0) {
+    // Renamed while still locked, so the copy is never without an owner.
+    status = SystemFailure("replace", file, errno);
+  }
+  if (!status.Ok()) ::unlink(copy.c_str());
+  if (!fd.Close() && status.Ok()) status = SystemFailure("close", file, errno);
+  return status;
 }
 
 }  // namespace
@@ -452,15 +463,15 @@ void Registry::Apply(KeyMap& keys, const Change& change) {
   }
 }
 
-bool Registry::Flush() {
-  if (changes_.empty()) return true;
+Status Registry::Flush() {
+  if (changes_.empty()) return {};
   KeyMap merged;
   if (auto text = ReadWholeFile(file_)) merged = Parse(*text);
   for (const auto& change : changes_) Apply(merged, change);
-  if (!ReplaceFileAtomically(file_, Serialise(merged))) return false;
+  if (Status written = ReplaceFileAtomically(file_, Serialise(merged)); !written) return written;
   keys_ = std::move(merged);
   changes_.clear();
-  return true;
+  return {};
 }
 
 }  // namespace kestrova::platform

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace kestrova::platform {
 
 enum class RegType { Dword, String, Binary };
@@ -61,9 +63,9 @@ class Registry {
   void DeleteValue(const std::wstring& key, const std::wstring& name);
 
   bool HasPendingChanges() const { return !changes_.empty(); }
-  // Writes pending changes; true when there was nothing to write or the file
-  // was replaced. On failure the changes stay pending.
-  bool Flush();
+  // Writes pending changes; succeeds when there was nothing to write or the
+  // file was replaced. On failure the changes stay pending.
+  Status Flush();
 
   // Removes the temporary copies ("<file>.XXXXXX", mode 0600, holding the
   // password) that saves killed before their rename left next to the file.

@@ -70,7 +70,7 @@ class UiLoop {
   // thread (on the user-interface thread it runs at once). False when it did
   // not run (the loop is closed, the target was forgotten). The event is
   // destroyed on the calling thread before Send returns, run or not.
-  bool Send(MessageTarget* target, std::unique_ptr<UiEvent> event);
+  [[nodiscard]] bool Send(MessageTarget* target, std::unique_ptr<UiEvent> event);
 
   // Ends Run() with this exit code once the queue reaches the loop again.
   void PostQuit(int exitCode);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "player/pcm_block.h"
-#include "player/player_error.h"
 
 namespace kestrova::player {
 namespace {
@@ -29,11 +28,12 @@ std::uint32_t AudioOutput::DeviceVolume(int level) {
   return v | (v << kRightShift);
 }
 
-void AudioOutput::OpenAudio(int channels, long rate, long frameRateNumerator, long frameRateDenominator) {
+platform::Status AudioOutput::OpenAudio(int channels, long rate, long frameRateNumerator,
+                                        long frameRateDenominator) {
   CloseAudio();
   const std::size_t size = PcmBlockSize(channels, rate, frameRateNumerator, frameRateDenominator);
   const int count = BufferCount(frameRateNumerator, frameRateDenominator);
-  if (size == 0) throw TPlayerError::kFailed;
+  if (size == 0) return platform::Status::Failure("no PCM block size for this sound");
   data_.assign(size * static_cast<std::size_t>(count), 0);
   headers_.assign(static_cast<std::size_t>(count), platform::WaveHeader{});
   for (std::size_t i = 0; i < headers_.size(); ++i) {
@@ -51,11 +51,12 @@ void AudioOutput::OpenAudio(int channels, long rate, long frameRateNumerator, lo
     data_.clear();
     headers_.clear();
     bufferSize_ = 0;
-    throw TPlayerError::kFailed;
+    return platform::Status::Failure("the sound device cannot be opened");
   }
   const std::lock_guard guard(lock_);
   device->SetVolume(DeviceVolume(volumeLevel_));
   device_ = std::move(device);
+  return {};
 }
 
 void AudioOutput::WriteAudio(std::span<const std::uint8_t> data) {

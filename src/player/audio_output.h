@@ -18,6 +18,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/status.h"
 #include "platform/wave_out.h"
 
 namespace kestrova::player {
@@ -49,9 +50,9 @@ class AudioOutput {
   // level x 1024 - 1 (64 gives 65535); left in the low 16 bits, right in the high.
   static std::uint32_t DeviceVolume(int level);
 
-  // Allocates the buffers for this format and opens the device; throws
-  // TPlayerError when the device cannot be opened.
-  void OpenAudio(int channels, long rate, long frameRateNumerator, long frameRateDenominator);
+  // Allocates the buffers for this format and opens the device; fails when
+  // the format has no block size or the device cannot be opened.
+  platform::Status OpenAudio(int channels, long rate, long frameRateNumerator, long frameRateDenominator);
   // Copies PCM into the buffers, queues every buffer that becomes full, and
   // waits while none is free. Returns early once Abort was called.
   void WriteAudio(std::span<const std::uint8_t> data);

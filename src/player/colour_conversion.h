@@ -15,7 +15,7 @@ namespace kestrova::player {
 
 // `out` must hold luma width x luma height pixels; false (nothing written)
 // when it does not or the picture is empty.
-bool ConvertStraight(const YCbCrPicture& picture, const ColourTable& table, std::span<std::uint16_t> out);
-bool ConvertRotated(const YCbCrPicture& picture, const ColourTable& table, std::span<std::uint16_t> out);
+[[nodiscard]] bool ConvertStraight(const YCbCrPicture& picture, const ColourTable& table, std::span<std::uint16_t> out);
+[[nodiscard]] bool ConvertRotated(const YCbCrPicture& picture, const ColourTable& table, std::span<std::uint16_t> out);
 
 }  // namespace kestrova::player

@@ -1,10 +1,10 @@
 #include "player/media_player.h"
 
 #include <chrono>
+#include <exception>
 #include <utility>
 
 #include "player/pcm_block.h"
-#include "player/player_error.h"
 
 namespace kestrova::player {
 namespace {
@@ -41,40 +41,25 @@ bool MediaPlayer::AttachView(PlayerView& view) {
   view_ = &view;
   if (!audioSystem_) audioSystem_ = std::make_unique<platform::AudioSystem>();
   reader_.SetEvents(&view);
-  try {
-    videoOut_.CreateVideo(view);
-  } catch (TPlayerError) {
-    return false;
-  }
-  return true;
+  return videoOut_.CreateVideo(view).Ok();
 }
 
 bool MediaPlayer::QueueSegment(const std::filesystem::path& file, const std::wstring& programme) {
   const std::lock_guard guard(readerLock_);
   if (closed_) return false;
   reader_.Queue().Append({file, programme});
-  if (state_.load() == kStateNew) {
-    try {
-      OpenFirst();
-    } catch (...) {
-      // Still new: the next segment queued tries again.
-    }
-  }
+  // When no sound can be opened the player stays new, and the next segment
+  // queued tries again.
+  if (state_.load() == kStateNew) static_cast<void>(OpenFirst());
   return true;
 }
 
-void MediaPlayer::OpenFirst() {
+platform::Status MediaPlayer::OpenFirst() {
   // A first segment that cannot be read is dropped, and the next queued
   // one tried: kept at the head it would block every later segment.
   for (;;) {
-    if (reader_.Queue().Size() == 0) return;
-    bool opened = false;
-    try {
-      opened = reader_.OpenSegment();
-    } catch (TPlayerError) {
-      opened = false;
-    }
-    if (opened && audio_.Ready() && reader_.AudioHeaders() > 0) break;
+    if (reader_.Queue().Size() == 0) return platform::Status::Failure("no segment to open");
+    if (reader_.OpenSegment() && audio_.Ready() && reader_.AudioHeaders() > 0) break;
     reader_.RefuseSegment();
   }
   videoOut_.SetRepaint(true);
@@ -86,15 +71,16 @@ void MediaPlayer::OpenFirst() {
     frameRateNumerator_ = kDefaultFrameRate;
     frameRateDenominator_ = 1;
   }
-  OpenAudioForStream();
+  if (platform::Status opened = OpenAudioForStream(); !opened) return opened;
   state_.store(kStateReady);
+  return {};
 }
 
-void MediaPlayer::OpenAudioForStream() {
+platform::Status MediaPlayer::OpenAudioForStream() {
   const std::size_t size = PcmBlockSize(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
-  if (size == 0) throw TPlayerError::kFailed;
+  if (size == 0) return platform::Status::Failure("no PCM block size for this sound");
   pcm_.assign(size, 0);
-  audioOut_.OpenAudio(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
+  return audioOut_.OpenAudio(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
 }
 
 void MediaPlayer::Play() {
@@ -155,11 +141,7 @@ bool MediaPlayer::PausedForLostSurface() {
 
 void MediaPlayer::RecreateVideoAndResume() {
   if (view_ == nullptr) return;
-  try {
-    videoOut_.CreateVideo(*view_);
-  } catch (TPlayerError) {
-    return;  // still lost: the next display reset tries again
-  }
+  if (!videoOut_.CreateVideo(*view_)) return;  // still lost: the next display reset tries again
   Play();
 }
 
@@ -181,24 +163,17 @@ bool MediaPlayer::NextSegment() {
   reader_.FinishSegment();
   for (;;) {
     if (state_.load() != kStatePlaying) return false;
-    bool opened = false;
-    try {
-      opened = reader_.OpenSegment();
-    } catch (TPlayerError) {
-      // Damaged: dropped unplayed, and the next one tried.
-      reader_.RefuseSegment();
-      continue;
-    }
-    if (!opened) {
+    if (!reader_.OpenSegment()) {
       if (reader_.Queue().Size() == 0) return false;  // ran dry: a later Play goes on
-      reader_.RefuseSegment();                        // cannot be opened: skip it
+      reader_.RefuseSegment();  // missing or damaged: dropped unplayed, and the next one tried
       continue;
     }
     const auto entry = reader_.Queue().Front();
     videoOut_.SetRepaint(!entry || entry->programme != previous);
     if (audio_.FormatChanged()) {
       audioOut_.CloseAudio();
-      OpenAudioForStream();
+      // The new sound cannot be played: playback ends, as at a dry queue.
+      if (!OpenAudioForStream()) return false;
     }
     if (reader_.ReadBlock(pcm_)) return true;
     // Not a single block (sound only, or damaged): dropped at once.
@@ -212,8 +187,8 @@ void MediaPlayer::PlaybackThread() {
       if (!reader_.ReadBlock(pcm_) && !NextSegment()) break;
       audioOut_.WriteAudio(pcm_);
     }
-  } catch (...) {
-    // Whatever went wrong ends playback; the player stays usable.
+  } catch (const std::exception&) {
+    // Memory ran out for a buffer: playback ends; the player stays usable.
   }
   videoOut_.SetShowing(false);
   platform::ReleaseThreadState();

@@ -57,12 +57,12 @@ class MediaPlayer final : private AudioListener {
 
   // Binds the notifications and the video output to the view and makes the
   // video surface on its window; false when the surface cannot be made.
-  bool AttachView(PlayerView& view);
+  [[nodiscard]] bool AttachView(PlayerView& view);
 
   // Appends a downloaded segment and takes its file over; with no segment
   // opened yet it opens this one (OpenFirst). False, leaving the file to the
   // caller, once the player is closed.
-  bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme);
+  [[nodiscard]] bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme);
   // Starts the playback thread when ready and none runs; clears the resume flag.
   void Play();
   // Stops the thread (queued sound plays out) and waits for it to end.
@@ -102,9 +102,10 @@ class MediaPlayer final : private AudioListener {
   // thread ends in state 2).
   bool NextSegment();
   // State 0 to 2: opens entry 0, takes the frame rate, opens the audio.
-  void OpenFirst();
+  // Fails, still in state 0, when no segment can be opened or no sound.
+  platform::Status OpenFirst();
   // The audio output for the active Vorbis format and the kept frame rate.
-  void OpenAudioForStream();
+  platform::Status OpenAudioForStream();
   // A device buffer came back (audio notification thread).
   void BufferPlayed() override;
   // Waits on the user-interface thread without blocking the threads that

@@ -24,7 +24,7 @@ class PictureRenderer {
   // Converts and scales a picture into the destination rectangle of the
   // prepared layout: row i of the rectangle at start + i x rowStep pixels.
   // False when the picture does not match the layout (nothing drawn).
-  bool Render(const YCbCrPicture& picture, std::uint16_t* start, std::ptrdiff_t rowStep);
+  [[nodiscard]] bool Render(const YCbCrPicture& picture, std::uint16_t* start, std::ptrdiff_t rowStep);
 
   // Switching modes makes a new layout at the next picture.
   void SetFullScreen(bool fullScreen);

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "player/pcm_block.h"
-#include "player/player_error.h"
 
 namespace kestrova::player {
 namespace {
@@ -14,8 +13,6 @@ constexpr int kVorbisHeaders = 3;
 }  // namespace
 
 SegmentReader::SegmentReader(TheoraStream& video, VorbisStream& audio) : video_(video), audio_(audio) {}
-
-void SegmentReader::Fail() { throw TPlayerError::kFailed; }
 
 bool SegmentReader::ReadChunk() {
   if (!file_) {
@@ -47,7 +44,7 @@ void SegmentReader::AddBufferedPages() {
   }
 }
 
-bool SegmentReader::OpenSegment() {
+platform::Status SegmentReader::OpenSegment() {
   sync_.Reset();
   video_.ResetSegment();
   audio_.ResetSegment();
@@ -59,21 +56,21 @@ bool SegmentReader::OpenSegment() {
   file_.reset();
 
   const auto entry = queue_.Front();
-  if (!entry) return false;
+  if (!entry) return platform::Status::Failure("no segment queued");
   file_.reset(std::fopen(entry->file.c_str(), "rb"));
-  if (!file_) return false;
+  if (!file_) return platform::Status::Failure("cannot open " + entry->file.string());
   if (events_ != nullptr) events_->SegmentOpened(entry->programme);
 
   ReadChunk();
-  if (!ScanStreams()) Fail();
-  CompleteHeaders();
+  if (platform::Status read = ScanStreams(); !read) return read;
+  if (platform::Status read = CompleteHeaders(); !read) return read;
   AddBufferedPages();
   video_.PrepareDecoder();
   audio_.PrepareSynthesis();
-  return true;
+  return {};
 }
 
-bool SegmentReader::ScanStreams() {
+platform::Status SegmentReader::ScanStreams() {
   ogg_page page;
   for (;;) {
     int result = 0;
@@ -82,7 +79,8 @@ bool SegmentReader::ScanStreams() {
       if (ogg_page_bos(&page) == 0) {
         // The first data page: every stream has announced itself.
         AddPage(page);
-        return videoHeaders_ > 0 || audioHeaders_ > 0;
+        if (videoHeaders_ > 0 || audioHeaders_ > 0) return {};
+        return platform::Status::Failure("neither a Theora nor a Vorbis stream");
       }
       OggStream test(ogg_page_serialno(&page));
       test.PageIn(page);
@@ -101,7 +99,7 @@ bool SegmentReader::ScanStreams() {
       }
       // Any other stream is dropped with `test`.
     }
-    if (endOfData_) Fail();
+    if (endOfData_) return platform::Status::Failure("the file ends before the first data page");
     ReadChunk();
   }
 }
@@ -110,23 +108,23 @@ bool SegmentReader::HeadersDone() const {
   return (videoHeaders_ == 0 || videoHeaderResult_ == 0) && (audioHeaders_ == 0 || audioHeaders_ >= kVorbisHeaders);
 }
 
-void SegmentReader::CompleteHeaders() {
+platform::Status SegmentReader::CompleteHeaders() {
   ogg_packet packet;
   for (;;) {
     while (videoHeaders_ > 0 && videoHeaderResult_ != 0) {
       if (video_.Stream().PacketPeek(packet) != 1) break;
       videoHeaderResult_ = video_.HeaderIn(packet);
-      if (videoHeaderResult_ < 0) Fail();
+      if (videoHeaderResult_ < 0) return platform::Status::Failure("a damaged Theora header");
       if (videoHeaderResult_ > 0) video_.Stream().PacketOut(packet);
       ++videoHeaders_;
     }
     while (audioHeaders_ > 0 && audioHeaders_ < kVorbisHeaders) {
       const int result = audio_.Stream().PacketOut(packet);
       if (result == 0) break;
-      if (result < 0 || !audio_.HeaderIn(packet)) Fail();
+      if (result < 0 || !audio_.HeaderIn(packet)) return platform::Status::Failure("a damaged Vorbis header");
       ++audioHeaders_;
     }
-    if (HeadersDone()) return;
+    if (HeadersDone()) return {};
     ogg_page page;
     int result = 0;
     do {
@@ -135,7 +133,7 @@ void SegmentReader::CompleteHeaders() {
     if (result > 0) {
       AddPage(page);
     } else {
-      if (endOfData_) Fail();
+      if (endOfData_) return platform::Status::Failure("the file ends within the headers");
       ReadChunk();
     }
   }
@@ -163,7 +161,7 @@ bool SegmentReader::ReadBlock(std::span<std::uint8_t> block) {
       }
       const int result = audio_.Stream().PacketOut(packet);
       if (result == 0) break;
-      if (result > 0) audio_.Synthesize(packet);  // a refused packet is skipped
+      if (result > 0) static_cast<void>(audio_.Synthesize(packet));  // a refused packet is skipped
     }
     if ((pictureReady && audioFull) || endOfData_) break;
     ReadChunk();

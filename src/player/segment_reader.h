@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/status.h"
 #include "player/ogg_handles.h"
 #include "player/segment_events.h"
 #include "player/segment_queue.h"
@@ -29,15 +30,16 @@ class SegmentReader {
   SegmentQueue& Queue() { return queue_; }
   const SegmentQueue& Queue() const { return queue_; }
 
-  // Opens queue entry 0, reads its headers and prepares the decoders. False
-  // when the queue is empty or the file cannot be opened; throws TPlayerError
-  // when the segment's streams or headers cannot be read.
-  bool OpenSegment();
+  // Opens queue entry 0, reads its headers and prepares the decoders. Fails
+  // when the queue is empty, the file cannot be opened, or the segment's
+  // streams or headers cannot be read (the file then stays open: the caller
+  // refuses the segment).
+  platform::Status OpenSegment();
 
   // Fills `block` completely with PCM and decodes one picture packet. False
   // at the end of the segment, or when its picture packet is refused; a partly
   // filled block is then dropped.
-  bool ReadBlock(std::span<std::uint8_t> block);
+  [[nodiscard]] bool ReadBlock(std::span<std::uint8_t> block);
 
   // Between segments: the streams' info and comment records and the page
   // framing start afresh; decoders, synthesis and stream states stay.
@@ -53,7 +55,7 @@ class SegmentReader {
 
   // Back to the start of the open file, as when the queue ran dry and the
   // segment is to be tried again; false with no open file.
-  bool RewindSegment();
+  [[nodiscard]] bool RewindSegment();
   // Closes the open file without deleting it.
   void CloseSegment() { file_.reset(); }
   bool SegmentOpen() const { return file_ != nullptr; }
@@ -73,10 +75,9 @@ class SegmentReader {
   // Gives a page to the streams found so far; libogg ignores other serials.
   void AddPage(ogg_page& page);
   void AddBufferedPages();
-  bool ScanStreams();
-  void CompleteHeaders();
+  platform::Status ScanStreams();
+  platform::Status CompleteHeaders();
   bool HeadersDone() const;
-  [[noreturn]] static void Fail();
 
   TheoraStream& video_;
   VorbisStream& audio_;

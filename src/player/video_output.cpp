@@ -4,13 +4,12 @@
 #include <new>
 #include <utility>
 
-#include "player/player_error.h"
 
 namespace kestrova::player {
 
-void VideoOutput::CreateVideo(PlayerView& view) {
+platform::Status VideoOutput::CreateVideo(PlayerView& view) {
   auto surface = platform::VideoSurface::Create(view.Loop(), view.VideoWindow());
-  if (!surface) throw TPlayerError::kFailed;
+  if (!surface) return platform::Status::Failure("the video surface cannot be created");
   surface->SetShowing(showing_.load());
   std::unique_ptr<platform::VideoSurface> old;
   {
@@ -19,6 +18,7 @@ void VideoOutput::CreateVideo(PlayerView& view) {
     old = std::exchange(surface_, std::move(surface));
     renderer_.Invalidate();
   }
+  return {};
 }
 
 void VideoOutput::DestroyVideo() {
@@ -53,10 +53,13 @@ VideoOutput::DrawResult VideoOutput::DrawPicture() {
         result = DrawResult::kSurfaceLost;
       } else {
         const SurfaceRows rows = SurfaceRowsFor(layout, locked->RowPitch(), locked->PixelPitch());
-        renderer_.Render(*picture, locked->Pixels() + rows.startOffset, rows.rowStep);
+        const bool rendered = renderer_.Render(*picture, locked->Pixels() + rows.startOffset, rows.rowStep);
         locked->Unlock();
-        drawn_.fetch_add(1);
-        result = DrawResult::kDrawn;
+        // A picture that does not match the layout is not counted as shown.
+        if (rendered) {
+          drawn_.fetch_add(1);
+          result = DrawResult::kDrawn;
+        }
       }
     }
   } catch (const std::bad_alloc&) {

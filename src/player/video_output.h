@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/bitmap.h"
+#include "platform/status.h"
 #include "platform/ui_loop.h"
 #include "platform/video_surface.h"
 #include "platform/window.h"
@@ -33,9 +34,8 @@ class VideoOutput {
   VideoOutput& operator=(const VideoOutput&) = delete;
 
   // User-interface thread: a new surface on the view's window (a fresh
-  // layout at the next picture). Throws TPlayerError when the display cannot
-  // give one.
-  void CreateVideo(PlayerView& view);
+  // layout at the next picture). Fails when the display cannot give one.
+  platform::Status CreateVideo(PlayerView& view);
   void DestroyVideo();
 
   // Fetches and draws the newest picture, then lets a waiting decoder take

@@ -27,7 +27,7 @@ class VorbisStream {
   void ResetSegment();
 
   // Takes one header packet; false when the decoder refuses it.
-  bool HeaderIn(ogg_packet& packet);
+  [[nodiscard]] bool HeaderIn(ogg_packet& packet);
   int HeaderCount() const { return headerCount_; }
 
   // After a segment's headers: builds a new synthesis state when the format
@@ -44,7 +44,7 @@ class VorbisStream {
   // block[filled...] (whole sample frames only). Returns the bytes written.
   std::size_t ConvertPcm(std::span<std::uint8_t> block, std::size_t filled);
   // Decodes one audio packet into the synthesis state; false when refused.
-  bool Synthesize(ogg_packet& packet);
+  [[nodiscard]] bool Synthesize(ogg_packet& packet);
 
   OggStream& Stream() { return stream_; }
 

@@ -54,20 +54,22 @@ void AppendInt32(std::string& out, std::int32_t value) {
 
 }  // namespace
 
-bool SkinArchive::Load(const std::filesystem::path& file) {
+platform::Status SkinArchive::Load(const std::filesystem::path& file) {
   entries_.clear();
   std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
+  if (!in) return platform::Status::Failure("cannot open " + file.string());
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LoadFromBytes(bytes);
-  return true;
+  if (in.bad()) return platform::Status::Failure("cannot read " + file.string());
+  platform::Status loaded = LoadFromBytes(bytes);
+  if (!loaded) return platform::Status::Failure(file.string() + ": " + loaded.Reason());
+  return loaded;
 }
 
-void SkinArchive::LoadFromBytes(std::string_view bytes) {
+platform::Status SkinArchive::LoadFromBytes(std::string_view bytes) {
   entries_.clear();
   Reader reader(bytes);
   std::int32_t count = 0;
-  if (!reader.ReadInt32(count) || count <= 0) return;
+  if (!reader.ReadInt32(count) || count < 0) return platform::Status::Failure("no entry count");
   // Every entry takes at least its two length fields, so a hostile count
   // cannot make us reserve more than the file could hold.
   entries_.reserve(std::min<std::size_t>(static_cast<std::size_t>(count), reader.Remaining() / 8));
@@ -78,13 +80,15 @@ void SkinArchive::LoadFromBytes(std::string_view bytes) {
     std::string_view data;
     if (!reader.ReadInt32(nameLength) || !reader.ReadBytes(nameLength, name) || !reader.ReadInt32(dataLength) ||
         !reader.ReadBytes(dataLength, data)) {
-      return;
+      return platform::Status::Failure("damaged after " + std::to_string(i) + " of " + std::to_string(count) +
+                                       " entries");
     }
     Entry entry;
     entry.name = WidenName(name);
     entry.data.assign(data.begin(), data.end());
     entries_.push_back(std::move(entry));
   }
+  return {};
 }
 
 std::size_t SkinArchive::Find(std::wstring_view name, const std::uint8_t** data) const {

@@ -12,16 +12,18 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace kestrova::resources {
 
 class SkinArchive {
  public:
-  // Reads the file; false when it cannot be opened (the archive then stays
+  // Reads the file; fails when it cannot be opened (the archive then stays
   // empty). A damaged file (a length that is negative or runs past the end)
-  // keeps the entries read completely before the damage.
-  bool Load(const std::filesystem::path& file);
+  // fails too but keeps the entries read completely before the damage.
+  platform::Status Load(const std::filesystem::path& file);
   // The same for the archive's bytes in memory.
-  void LoadFromBytes(std::string_view bytes);
+  platform::Status LoadFromBytes(std::string_view bytes);
 
   // The length of the first entry with exactly this name (case-sensitive) and
   // its data through `data`; 0 and `data` untouched when there is none.

@@ -48,16 +48,22 @@ std::vector<std::wstring> StringTable::ParseLanguageFile(std::string_view fileTe
   return texts;
 }
 
-bool StringTable::Load(const std::filesystem::path& directory) {
+platform::Status StringTable::Load(const std::filesystem::path& directory) {
+  std::string unread;
   for (std::size_t language = 0; language < kFileNames.size(); ++language) {
     texts_[language].clear();
     std::ifstream in(directory / kFileNames[language], std::ios::binary);
-    if (!in) continue;
     std::ostringstream content;
-    content << in.rdbuf();
+    if (in) content << in.rdbuf();
+    if (!in || in.bad()) {
+      unread += unread.empty() ? "cannot read " : ", ";
+      unread += (directory / kFileNames[language]).string();
+      continue;
+    }
     texts_[language] = ParseLanguageFile(content.str());
   }
-  return true;
+  if (!unread.empty()) return platform::Status::Failure(unread);
+  return {};
 }
 
 std::wstring StringTable::Get(int id) const {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace kestrova::resources {
 
 // Language indexes.
@@ -25,8 +27,9 @@ class StringTable {
 
   // Reads "strings_en.txt", "strings_ru.txt", "strings_es.txt" and
   // "strings_fr.txt" from the folder. A file that cannot be read leaves its
-  // language empty. Returns true.
-  bool Load(const std::filesystem::path& directory);
+  // language empty, the others are still read, and the load fails naming
+  // the files it could not read.
+  platform::Status Load(const std::filesystem::path& directory);
   // Parses one language file's text (exposed for tests).
   static std::vector<std::wstring> ParseLanguageFile(std::string_view fileText);
 

@@ -12,6 +12,7 @@
 #include "model/data_state.h"
 #include "model/record_keys.h"
 #include "platform/argb_image.h"
+#include "platform/status.h"
 
 namespace kestrova::ui {
 
@@ -60,8 +61,9 @@ class ScreenDocument {
   virtual void SubmitRequest(int command, Screen& requester, bool waiter, CommandParameters parameters) = 0;
   // The current time corrected by the server's time gap, in seconds.
   virtual std::int64_t ServerNow() const = 0;
-  // Writes the settings fields to the registry.
-  virtual void SaveSettings() = 0;
+  // Writes the settings fields to the registry; a failure (logged, with its
+  // reason) leaves them pending for the next save.
+  virtual platform::Status SaveSettings() = 0;
   // Ends the program in order: cancels and waits for the workers, stops the
   // player, saves the settings and closes the window.
   virtual void ShutdownSession() = 0;

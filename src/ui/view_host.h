@@ -24,7 +24,7 @@ class ViewHost {
   // player screen); without a player subsystem there is none. False when a
   // player was made but could not be attached (its video surface could not
   // be created): there is no player then.
-  virtual bool CreatePlayer() = 0;
+  [[nodiscard]] virtual bool CreatePlayer() = 0;
   // The player while there is one, else null.
   virtual ViewPlayer* Player() const = 0;
   // While the automatic login of a stored account runs, the login form

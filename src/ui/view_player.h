@@ -38,7 +38,7 @@ class ViewPlayer {
   virtual std::size_t QueuedSegments() const = 0;
   // Takes a downloaded segment over; false when it cannot (the caller keeps
   // the file). Any thread.
-  virtual bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) = 0;
+  [[nodiscard]] virtual bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) = 0;
   // The view's picture of the screen, to stand around the video picture.
   virtual void PaintInterface(const platform::Bitmap& interface) = 0;
 

@@ -1,6 +1,6 @@
 // The settings after the way in: language change and its cancel, a new
-// location, logging out; and a result that comes back for a screen the user
-// has left.
+// location, a save that cannot be written, logging out; and a result that
+// comes back for a screen the user has left.
 #include <gtest/gtest.h>
 
 #include "app/kestrova_doc.h"
@@ -21,6 +21,7 @@ TEST_F(SettingsJourney, LanguageLocationAndLogOutFromTheSettings) {
   ASSERT_TRUE(RegisterThroughTheForms(ui));
   app::CKestrovaDoc& doc = ui.Document();
   ui.Press(platform::VK_RIGHT);
+  const int settingsEntry = ui.Screens().Current()->Selection();
   ui.Press(platform::VK_RETURN);
   ASSERT_EQ(ui.Screens().CurrentId(), ui::kSettingsScreen);
 
@@ -70,6 +71,28 @@ TEST_F(SettingsJourney, LanguageLocationAndLogOutFromTheSettings) {
   ASSERT_TRUE(ui.RunUntilIdle());
   EXPECT_EQ(ui.Screens().CurrentId(), ui::kSettingsScreen);
   EXPECT_FALSE(login.PopupShown());
+
+  // A save that cannot write the registry file (a folder stands in its
+  // place) is told once, on the screen the user goes to; what it could not
+  // write goes out with the next save that can.
+  const std::filesystem::path file = ui.RegistryFile();
+  const std::filesystem::path aside = file.string() + ".aside";
+  std::filesystem::rename(file, aside);
+  std::filesystem::create_directories(file / "in-the-way");
+  for (int exit = 0; exit < 2; ++exit) {
+    ui.KeyUp(platform::VK_F2);
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kMainMenuScreen);
+    EXPECT_EQ(ui.Screens().Current()->PopupShown(), exit == 0);
+    if (exit == 0) {
+      EXPECT_EQ(ui.Screens().Current()->PopupText(), resources::Strings().Get(138));
+    }
+    ui.Press(platform::VK_DOWN);  // closes the pop-up, or moves in the menu
+    SelectRow(ui, settingsEntry);
+    ui.Press(platform::VK_RETURN);
+    ASSERT_EQ(ui.Screens().CurrentId(), ui::kSettingsScreen);
+  }
+  std::filesystem::remove_all(file);
+  std::filesystem::rename(aside, file);
 
   // Logging out forgets the account on this device.
   SelectRow(ui, kLogOutRow);

@@ -28,7 +28,7 @@ class EndpointTest : public ::testing::Test {
         record->isDefault = net::AttributeNumber(child, "def");
         doc_->countries.push_back(std::move(record));
       }
-      result.ok = doc_->countries.empty() ? 0 : 1;
+      result.ok = !doc_->countries.empty();
     };
     return net::RunEndpoint(doc_.Doc().Api(), call);
   }

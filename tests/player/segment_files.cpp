@@ -11,7 +11,6 @@
 
 #include <unistd.h>
 
-#include "player/player_error.h"
 #include "segment_encoder/test_card_geometry.h"
 
 namespace kestrova::player::test {
@@ -68,11 +67,7 @@ std::filesystem::path ScratchFolder::Copy(const std::string& segment, const std:
 }
 
 int ReaderRig::OpenAndDrain(std::size_t blockSize) {
-  try {
-    if (!reader.OpenSegment()) return 0;
-  } catch (TPlayerError) {
-    return -1;
-  }
+  if (!reader.OpenSegment()) return -1;
   block.assign(blockSize, 0);
   int blocks = 0;
   while (reader.ReadBlock(block)) {

@@ -56,7 +56,7 @@ struct ReaderRig {
     reader.Queue().Append({file, programme});
   }
   // Opens the segment at entry 0 and reads blocks of `blockSize` bytes until
-  // the segment ends; the number of blocks read. -1 when opening threw.
+  // the segment ends; the number of blocks read. -1 when it cannot be opened.
   int OpenAndDrain(std::size_t blockSize);
   // Fetches the current picture as the video output does.
   std::optional<YCbCrPicture> Fetch();

@@ -134,9 +134,9 @@ TEST(SegmentReader, NothingToOpen) {
   ReaderRig rig;
   std::vector<std::uint8_t> block(kQcifBlock);
   EXPECT_FALSE(rig.reader.ReadBlock(block));  // no file open: the segment has ended
-  EXPECT_FALSE(rig.reader.OpenSegment());
+  EXPECT_EQ(rig.reader.OpenSegment().Reason(), "no segment queued");
   rig.Queue(folder.Write("x", "") / "missing.ogg");
-  EXPECT_FALSE(rig.reader.OpenSegment());
+  EXPECT_NE(rig.reader.OpenSegment().Reason().find("missing.ogg"), std::string::npos);
   EXPECT_TRUE(rig.events.opened.empty());
 }
 

@@ -81,7 +81,7 @@ void SampleListScreen::OnPopupKey(int key) {
 
 void SampleListScreen::OnRequestDone(int command, model::RequestResultPtr result) {
   results.push_back(command);
-  if (result && result->ok == 0) ShowPopupById(false, ui::kPopupErrorTitle, result->message, ui::kNoKey, ui::kNoKey);
+  if (result && !result->ok) ShowPopupById(false, ui::kPopupErrorTitle, result->message, ui::kNoKey, ui::kNoKey);
 }
 
 void SampleListScreen::Draw(ui::Painter& painter, platform::Canvas& target) {

@@ -1,6 +1,7 @@
 #include "support/test_document.h"
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "resources/string_table.h"
 
@@ -18,7 +19,7 @@ TestDocument::TestDocument(const std::wstring& apiBaseUrl) {
   registry_->SetDword(app::kDistributionKey, L"iLinkID", 0);
   document_ = std::make_unique<app::CKestrovaDoc>(*registry_, loop_, app::ApiBaseUrls{apiBaseUrl, apiBaseUrl, {}});
   document_->Network().clock = &clock_;
-  resources::Strings().Load(KESTROVA_SOURCE_DATA_DIR);
+  if (!resources::Strings().Load(KESTROVA_SOURCE_DATA_DIR)) throw std::runtime_error("language files missing");
   resources::Strings().SetLanguage(resources::kLanguageEnglish);
 }
 

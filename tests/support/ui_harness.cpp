@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <stdexcept>
 #include <thread>
 
 #include "app/settings_store.h"
@@ -25,7 +26,7 @@ void WriteTestRegistry(const std::filesystem::path& file, const UiHarness::Optio
   }
   if (!options.login.empty()) registry.SetString(app::kProfileKey, L"strLogin", options.login);
   if (!options.password.empty()) registry.SetString(app::kProfileKey, L"strPassword", options.password);
-  registry.Flush();
+  if (const platform::Status written = registry.Flush(); !written) throw std::runtime_error(written.Reason());
 }
 
 }  // namespace

@@ -189,7 +189,7 @@ TEST_F(ViewTest, APlayingPlayerOwnsTheScreenAndComesBackAfterADisplayReset) {
     player = made.get();
     return made;
   });
-  ui_.View().CreatePlayer();
+  ASSERT_TRUE(ui_.View().CreatePlayer());
   ASSERT_NE(player, nullptr);
   const int paints = ui_.PaintCount();
   ui_.Paint();
@@ -206,7 +206,7 @@ TEST_F(ViewTest, APlayingPlayerOwnsTheScreenAndComesBackAfterADisplayReset) {
   ui_.View().WindowProc(platform::WM_SETTINGCHANGE, platform::SETTINGCHANGE_RESET, 0);
   EXPECT_EQ(player->resumed, 1);
 
-  ui_.View().CreatePlayer();  // a new one replaces (and closes) the old one
+  ASSERT_TRUE(ui_.View().CreatePlayer());  // a new one replaces (and closes) the old one
   EXPECT_EQ(closed, 1);
   ui_.View().DeletePlayer();
   EXPECT_EQ(closed, 2);

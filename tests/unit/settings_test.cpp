@@ -140,7 +140,7 @@ TEST_F(DocumentSettings, AQualitySavedAtOnceSurvivesWhileOtherChoicesWaitForExit
 
   // ... until the user picks a quality, which saves at once.
   document.settings.qualityId = 4;
-  document.SaveSettings();
+  ASSERT_TRUE(document.SaveSettings());
   document.settings.countryCode = L"ru";  // chosen afterwards: lost on power loss
   {
     Registry afterPowerLoss(file);
@@ -150,7 +150,7 @@ TEST_F(DocumentSettings, AQualitySavedAtOnceSurvivesWhileOtherChoicesWaitForExit
     EXPECT_EQ(fields.countryCode, L"");
   }
 
-  document.SaveSettings();  // the exit sequence
+  ASSERT_TRUE(document.SaveSettings());  // the exit sequence
   model::SettingsFields fields;
   ASSERT_TRUE(ReadSettings(Registry(file), kUrls, fields));
   EXPECT_EQ(fields.countryCode, L"ru");
@@ -185,7 +185,7 @@ TEST_F(DocumentSettings, StartingRemovesTheCopiesThatKilledSavesLeftButNoLockedC
   for (const auto& other : others) EXPECT_TRUE(std::filesystem::exists(other)) << other;
   EXPECT_EQ(document.settings.password, L"secret12");
   // The next save leaves no copy of its own behind.
-  document.SaveSettings();
+  ASSERT_TRUE(document.SaveSettings());
   std::size_t copies = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
     copies += entry.path().filename().string().starts_with("r.reg.") ? 1 : 0;

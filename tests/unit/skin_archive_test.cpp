@@ -23,9 +23,9 @@ std::string FindText(const SkinArchive& archive, std::wstring_view name) {
 
 TEST(SkinArchive, FindsTheFirstOfTwoEqualNamesCaseSensitively) {
   SkinArchive archive;
-  archive.LoadFromBytes(BuildSkinArchive({{"bg_top_line.png", Bytes("first")},
-                                          {"bg_top_line.png", Bytes("second")},
-                                          {"Icon_TV.png", Bytes("tv")}}));
+  ASSERT_TRUE(archive.LoadFromBytes(BuildSkinArchive({{"bg_top_line.png", Bytes("first")},
+                                                      {"bg_top_line.png", Bytes("second")},
+                                                      {"Icon_TV.png", Bytes("tv")}})));
   EXPECT_EQ(archive.Count(), 3U);
   EXPECT_EQ(FindText(archive, L"bg_top_line.png"), "first");
   EXPECT_EQ(FindText(archive, L"Icon_TV.png"), "tv");
@@ -36,7 +36,7 @@ TEST(SkinArchive, FindsTheFirstOfTwoEqualNamesCaseSensitively) {
 
 TEST(SkinArchive, AnEmptyEntryIsFoundWithLengthZeroAndAMissOnlyReturnsZero) {
   SkinArchive archive;
-  archive.LoadFromBytes(BuildSkinArchive({{"empty.png", {}}, {"full.png", Bytes("x")}}));
+  ASSERT_TRUE(archive.LoadFromBytes(BuildSkinArchive({{"empty.png", {}}, {"full.png", Bytes("x")}})));
   const std::uint8_t sentinel = 0;
   const std::uint8_t* data = &sentinel;
   EXPECT_EQ(archive.Find(L"absent.png", &data), 0U);
@@ -45,12 +45,14 @@ TEST(SkinArchive, AnEmptyEntryIsFoundWithLengthZeroAndAMissOnlyReturnsZero) {
   EXPECT_EQ(FindText(archive, L"full.png"), "x");
 }
 
-TEST(SkinArchive, ADamagedFileKeepsTheEntriesBeforeTheDamage) {
+TEST(SkinArchive, ADamagedFileKeepsTheEntriesBeforeTheDamageAndIsReported) {
   const std::string good = BuildSkinArchive({{"a.png", Bytes("AAAA")}, {"b.png", Bytes("BBBB")}});
-  // Cut at every possible length: never a crash, and only whole entries.
+  // Cut at every possible length: never a crash, only whole entries, and
+  // every cut reported.
   for (std::size_t cut = 0; cut <= good.size(); ++cut) {
     SkinArchive archive;
-    archive.LoadFromBytes(std::string_view(good).substr(0, cut));
+    const platform::Status loaded = archive.LoadFromBytes(std::string_view(good).substr(0, cut));
+    EXPECT_EQ(loaded.Ok(), cut == good.size()) << cut << ": " << loaded.Reason();
     const std::size_t firstEnd = 4 + 4 + 5 + 4 + 4;
     EXPECT_EQ(archive.Count(), cut < firstEnd ? 0U : (cut < good.size() ? 1U : 2U)) << cut;
     if (archive.Count() >= 1) {
@@ -59,24 +61,25 @@ TEST(SkinArchive, ADamagedFileKeepsTheEntriesBeforeTheDamage) {
   }
 
   SkinArchive negative;
-  negative.LoadFromBytes(Int32(2) + Int32(5) + "a.png" + Int32(1) + "A" + Int32(5) + "b.png" + Int32(-4));
+  EXPECT_EQ(negative.LoadFromBytes(Int32(2) + Int32(5) + "a.png" + Int32(1) + "A" + Int32(5) + "b.png" + Int32(-4)).Reason(),
+            "damaged after 1 of 2 entries");
   EXPECT_EQ(negative.Count(), 1U);
 
   SkinArchive negativeName;
-  negativeName.LoadFromBytes(Int32(1) + Int32(-1) + "xxxx");
+  EXPECT_FALSE(negativeName.LoadFromBytes(Int32(1) + Int32(-1) + "xxxx"));
   EXPECT_EQ(negativeName.Count(), 0U);
 
   SkinArchive negativeCount;
-  negativeCount.LoadFromBytes(Int32(-5) + Int32(1) + "a" + Int32(0));
+  EXPECT_FALSE(negativeCount.LoadFromBytes(Int32(-5) + Int32(1) + "a" + Int32(0)));
   EXPECT_EQ(negativeCount.Count(), 0U);
 }
 
 TEST(SkinArchive, AHostileCountOrLengthAllocatesNothingBeyondTheFile) {
   // Two billion entries announced in a 13-byte file; a length near 2 GiB.
   SkinArchive archive;
-  archive.LoadFromBytes(Int32(0x7FFFFFFF) + Int32(1) + "a" + Int32(0));
+  EXPECT_FALSE(archive.LoadFromBytes(Int32(0x7FFFFFFF) + Int32(1) + "a" + Int32(0)));
   EXPECT_EQ(archive.Count(), 1U);
-  archive.LoadFromBytes(Int32(1) + Int32(1) + "a" + Int32(0x7FFFFFF0) + "tiny");
+  EXPECT_FALSE(archive.LoadFromBytes(Int32(1) + Int32(1) + "a" + Int32(0x7FFFFFF0) + "tiny"));
   EXPECT_EQ(archive.Count(), 0U);
 }
 
@@ -86,7 +89,8 @@ TEST(SkinArchive, LoadReadsAFileAndReportsOneThatCannotBeOpened) {
   SkinArchive archive;
   EXPECT_TRUE(archive.Load(file));
   EXPECT_EQ(FindText(archive, L"divider.png"), "png");
-  EXPECT_FALSE(archive.Load(dir / "absent.dat"));
+  const platform::Status absent = archive.Load(dir / "absent.dat");
+  EXPECT_NE(absent.Reason().find("absent.dat"), std::string::npos) << absent.Reason();
   EXPECT_EQ(archive.Count(), 0U);
   EXPECT_FALSE(std::filesystem::exists(dir / "absent.dat"));  // nothing is created
 }

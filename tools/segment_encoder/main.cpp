@@ -18,13 +18,13 @@ int main(int argc, char** argv) {
     std::fputs(kSegmentUsage, error.empty() ? stdout : stderr);
     return error.empty() ? 0 : 2;
   }
-  if (const std::string problem = CheckRecipe(options->recipe); !problem.empty()) {
-    std::fprintf(stderr, "kestrova-segment-encoder: %s\n", problem.c_str());
+  if (const kestrova::platform::Status usable = CheckRecipe(options->recipe); !usable) {
+    std::fprintf(stderr, "kestrova-segment-encoder: %s\n", usable.Reason().c_str());
     return 2;
   }
   const auto segment = EncodeSegment(options->recipe);
   if (!segment) {
-    std::fprintf(stderr, "kestrova-segment-encoder: encoding failed\n");
+    std::fprintf(stderr, "kestrova-segment-encoder: encoding failed: %s\n", segment.Reason().c_str());
     return 1;
   }
   std::ofstream out(options->output, std::ios::binary | std::ios::trunc);

@@ -73,25 +73,25 @@ class CaptionStream {
 
 }  // namespace
 
-std::string CheckRecipe(const SegmentRecipe& recipe) {
-  if (!recipe.video && !recipe.audio) return "a segment needs pictures or sound";
-  if (!(recipe.seconds > 0.0 && recipe.seconds <= kLongestSegment)) return "length out of range";
+platform::Status CheckRecipe(const SegmentRecipe& recipe) {
+  if (!recipe.video && !recipe.audio) return platform::Status::Failure("a segment needs pictures or sound");
+  if (!(recipe.seconds > 0.0 && recipe.seconds <= kLongestSegment)) return platform::Status::Failure("length out of range");
   if (recipe.video) {
     if (recipe.width < 1 || recipe.height < 1 || recipe.width > kLargestSide || recipe.height > kLargestSide) {
-      return "picture size out of range";
+      return platform::Status::Failure("picture size out of range");
     }
-    if (recipe.fpsNumerator < 1 || recipe.fpsDenominator < 1) return "bad frame rate";
-    if (recipe.videoQuality < 0 || recipe.videoQuality > 63) return "video quality out of range";
+    if (recipe.fpsNumerator < 1 || recipe.fpsDenominator < 1) return platform::Status::Failure("bad frame rate");
+    if (recipe.videoQuality < 0 || recipe.videoQuality > 63) return platform::Status::Failure("video quality out of range");
   }
   if (recipe.audio) {
-    if (recipe.sampleRate < kLowestRate || recipe.sampleRate > kHighestRate) return "sample rate out of range";
-    if (recipe.channels < 1 || recipe.channels > kMostChannels) return "channel count out of range";
+    if (recipe.sampleRate < kLowestRate || recipe.sampleRate > kHighestRate) return platform::Status::Failure("sample rate out of range");
+    if (recipe.channels < 1 || recipe.channels > kMostChannels) return platform::Status::Failure("channel count out of range");
   }
   return {};
 }
 
-std::optional<std::string> EncodeSegment(const SegmentRecipe& recipe) {
-  if (!CheckRecipe(recipe).empty()) return std::nullopt;
+platform::Result<std::string> EncodeSegment(const SegmentRecipe& recipe) {
+  if (platform::Status usable = CheckRecipe(recipe); !usable) return usable;
   OggMuxer muxer;
   std::unique_ptr<TheoraEncoder> theora;
   std::unique_ptr<VorbisEncoder> vorbis;
@@ -102,12 +102,12 @@ std::optional<std::string> EncodeSegment(const SegmentRecipe& recipe) {
 
   if (recipe.video) {
     theora = std::make_unique<TheoraEncoder>(recipe);
-    if (!theora->Ok()) return std::nullopt;
+    if (!theora->Ok()) return platform::Status::Failure("the Theora encoder refused the picture settings");
     card = std::make_unique<TestCard>(recipe, theora->FrameWidth(), theora->FrameHeight());
   }
   if (recipe.audio) {
     vorbis = std::make_unique<VorbisEncoder>(recipe);
-    if (!vorbis->Ok()) return std::nullopt;
+    if (!vorbis->Ok()) return platform::Status::Failure("the Vorbis encoder refused the sound settings");
   }
   auto addVideo = [&] {
     videoIndex = muxer.AddStream(recipe.serial, [&theora](std::int64_t g) { return theora->GranuleTime(g); });
@@ -124,7 +124,9 @@ std::optional<std::string> EncodeSegment(const SegmentRecipe& recipe) {
   // Identification headers first, in stream order; then the others.
   std::vector<KeptPacket> videoHeaders;
   std::vector<KeptPacket> audioHeaders;
-  if (theora && !theora->Headers([&](ogg_packet& p) { videoHeaders.emplace_back(p); })) return std::nullopt;
+  if (theora && !theora->Headers([&](ogg_packet& p) { videoHeaders.emplace_back(p); })) {
+    return platform::Status::Failure("the Theora encoder gave no headers");
+  }
   if (vorbis) vorbis->Headers([&](ogg_packet& p) { audioHeaders.emplace_back(p); });
   for (int pass = 0; pass < 2; ++pass) {
     auto give = [&](std::vector<KeptPacket>& headers, int index) {
@@ -157,7 +159,9 @@ std::optional<std::string> EncodeSegment(const SegmentRecipe& recipe) {
   long secondsDone = 0;
   for (long k = 0; k < steps; ++k) {
     if (theora) {
-      if (!theora->Encode(card->Draw(k), k + 1 == frames, videoSink)) return std::nullopt;
+      if (!theora->Encode(card->Draw(k), k + 1 == frames, videoSink)) {
+        return platform::Status::Failure("the Theora encoder failed on picture " + std::to_string(k));
+      }
       muxer.CollectPages(videoIndex, false);
     }
     if (vorbis) {

@@ -2,18 +2,18 @@
 // tone of the given length, with every header in the segment itself.
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "platform/status.h"
 
 #include "segment_encoder/segment_recipe.h"
 
 namespace kestrova::encoder {
 
-// Why a recipe cannot be encoded; empty when it can.
-std::string CheckRecipe(const SegmentRecipe& recipe);
+// Whether a recipe can be encoded, and why not.
+platform::Status CheckRecipe(const SegmentRecipe& recipe);
 
-// The segment's bytes, or nullopt when the recipe is refused or an encoder
-// fails.
-std::optional<std::string> EncodeSegment(const SegmentRecipe& recipe);
+// The segment's bytes, or why the recipe was refused or an encoder failed.
+platform::Result<std::string> EncodeSegment(const SegmentRecipe& recipe);
 
 }  // namespace kestrova::encoder

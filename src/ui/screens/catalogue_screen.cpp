@@ -22,7 +22,7 @@ void CatalogueScreen::Shutdown() { Document().ShutdownSession(); }
 
 bool CatalogueScreen::Succeeded(const model::RequestResultPtr& result) {
   if (!result) return false;
-  if (result->ok != 0) return true;
+  if (result->ok) return true;
   ShowPopupById(false, kPopupErrorTitle, result->message, kNoKey, kNoKey);
   return false;
 }

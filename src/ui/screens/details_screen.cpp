@@ -159,7 +159,7 @@ void DetailsScreen::OnRequestDone(int command, model::RequestResultPtr result) {
     case model::kCommandNextPreview:
       // A result whose picture is not this screen's (left over from an
       // earlier visit) or not there yet changes nothing.
-      if (!result || result->ok == 0 || !delivery_ || !delivery_->done.load(std::memory_order_acquire)) return;
+      if (!result || !result->ok || !delivery_ || !delivery_->done.load(std::memory_order_acquire)) return;
       Data().previews.pictures.push_back(std::move(delivery_->picture));
       delivery_.reset();
       ++loaded_;
@@ -171,7 +171,7 @@ void DetailsScreen::OnRequestDone(int command, model::RequestResultPtr result) {
       RequestPicture();
       return;
     case model::kCommandBuyInfo:
-      if (result && result->ok == 0 && result->errorId != kNoBillError) {
+      if (result && !result->ok && result->errorId != kNoBillError) {
         offerShown_ = true;
         retryWithBill_ = true;
         ShowPopupById(true, kPopupErrorTitle, result->message, kConfirmKey, kDeclineKey);

@@ -1,6 +1,7 @@
 #include "ui/screens/login_screen.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "model/command_ids.h"
 #include "net/version_endpoint.h"
@@ -101,7 +102,12 @@ void LoginScreen::OnPopupKey(int key) {
   }
   if (kind != PopupKind::kUpdate) return;
   if (key == kKeyLeftSoft) {
-    net::LaunchBrowser(Data().updateLink);
+    // The program ends either way; without a browser the log says where the
+    // new version is.
+    if (!net::LaunchBrowser(Data().updateLink)) {
+      std::fprintf(stderr, "Kestrova: no browser could be started for the update at %ls\n",
+                   Data().updateLink.c_str());
+    }
     Shutdown();
   } else if (updateRequired_) {
     Shutdown();

@@ -171,7 +171,7 @@ bool PlayerScreen::OpenKnownVideo() {
 
 void PlayerScreen::ShowKnownVideo(model::RequestResultPtr result) {
   detailsWanted_ = false;
-  if (!result || result->ok == 0) {
+  if (!result || !result->ok) {
     LeaveWithError(result ? result->message : std::wstring());
     return;
   }
@@ -236,7 +236,7 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
       return;
     case model::kNoticeSegmentChecked:
       if (!running_) return;
-      if (result && result->ok != 0) {
+      if (result && result->ok) {
         badInRow_ = 0;  // one segment that plays ends a run of bad ones
       } else {
         OnBadSegment({});
@@ -247,7 +247,7 @@ void PlayerScreen::OnRequestDone(int command, model::RequestResultPtr result) {
       return;
     case model::kCommandStreamSetup: {
       if (!running_) return;  // left meanwhile
-      if (result && result->ok != 0) {
+      if (result && result->ok) {
         started_ = true;
         OnSegmentArrived();
       } else if (started_) {

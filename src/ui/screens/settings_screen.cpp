@@ -22,6 +22,7 @@ constexpr int kQualityText = 38;
 constexpr int kLanguageText = 9;
 constexpr int kLocationText = 118;
 constexpr int kLogOutText = 116;
+constexpr int kSaveFailedText = 138;  // the settings could not be written
 constexpr int kShortRowCount = 5;
 constexpr int kLongRowCount = 6;
 
@@ -80,8 +81,7 @@ void SettingsScreen::LogOut() {
   data.settings.password.clear();
   data.userId = 0;
   data.sessionKey.clear();
-  Document().SaveSettings();
-  Navigate(kLoginScreen);
+  SaveAndNavigate(kLoginScreen);
 }
 
 bool SettingsScreen::OnKeyDown(int key) {
@@ -103,8 +103,24 @@ void SettingsScreen::Back() {
   if (quality_ >= 0 && static_cast<std::size_t>(quality_) < data.qualities.size()) {
     data.settings.qualityId = data.qualities[static_cast<std::size_t>(quality_)]->id;
   }
-  Document().SaveSettings();
-  Navigate(kMainMenuScreen);
+  SaveAndNavigate(kMainMenuScreen);
+}
+
+void SettingsScreen::SaveAndNavigate(int target) {
+  const platform::Status saved = Document().SaveSettings();
+  Navigate(target);
+  // Told once until a save succeeds again: the values stay pending and go
+  // out with the next save, so repeating the pop-up on every exit from this
+  // menu would add nothing.
+  if (saved) {
+    saveFailureShown_ = false;
+    return;
+  }
+  if (saveFailureShown_) return;
+  saveFailureShown_ = true;
+  if (Screen* next = Owner()->Current()) {
+    next->ShowPopupById(false, kPopupErrorTitle, resources::Strings().Get(kSaveFailedText), kNoKey, kNoKey);
+  }
 }
 
 void SettingsScreen::OnPopupKey(int key) {

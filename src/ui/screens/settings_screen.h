@@ -34,10 +34,14 @@ class SettingsScreen final : public CatalogueScreen {
   void Back() override;
   void StepQuality(int step);
   void LogOut();
+  // Saves the settings, goes to `target` and, when the save failed, shows
+  // the error pop-up there.
+  void SaveAndNavigate(int target);
   std::wstring RowText(Row row) const;
 
   int returnScreen_ = kMainMenuScreen;
   int quality_ = 0;
+  bool saveFailureShown_ = false;
 };
 
 }  // namespace kestrova::ui::screens

@@ -18,7 +18,7 @@ void ShowSubscriptionOffer(Screen& screen, const model::FolderNode& folder) {
 }
 
 bool ShowPaymentOutcome(Screen& screen, const model::RequestResultPtr& result) {
-  const bool paid = result && result->ok != 0;
+  const bool paid = result && result->ok;
   screen.ShowPopupById(false, kOfferTitle, resources::Strings().Get(paid ? kPaymentSentText : kPaymentFailedText),
                        kNoKey, kNoKey);
   return paid;
