@@ -41,7 +41,7 @@ void FetchLogo(const TransferScope& scope, model::CatalogueItem& item) {
   std::size_t received = 0;
   if (!HttpGetToMemory(scope, item.logoLink, buffer, {}, nullptr, &received)) return;
   // Only the bytes that arrived; a short logo fails in the decoder.
-  platform::ArgbImage image = platform::DecodeImage(buffer.data(), received);
+  platform::ArgbImage image = platform::DecodeThumbnail(buffer.data(), received, kLogoMaxWidth, kLogoMaxHeight);
   if (!image.Empty()) item.logoImage = std::move(image);
 }
 
@@ -62,7 +62,7 @@ platform::ArgbImage FetchPreviewImage(const TransferScope& scope, std::wstring_v
   AnswerFile picture;
   if (!HttpGetToFile(scope, url, picture.Target())) return {};
   const std::vector<std::uint8_t> bytes = ReadPictureFile(picture.Path(), scope.limits.maxBodyBytes);
-  return platform::DecodeImage(bytes.data(), bytes.size());
+  return platform::DecodeThumbnail(bytes.data(), bytes.size(), kPreviewMaxSide, kPreviewMaxSide);
 }
 
 }  // namespace kestrova::net

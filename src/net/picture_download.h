@@ -21,6 +21,15 @@ namespace kestrova::net {
 // the server and is allocated before the download.
 inline constexpr std::size_t kMaxLogoBytes = std::size_t{32} * 1024 * 1024;
 
+// Pictures are kept no larger than they are drawn: a logo at most as high
+// as the channel card (64) and a bit wider, so that the card's texts keep
+// room beside it; a preview at most a little larger than the 240-pixel-wide
+// picture area, so the usual preview sizes stay untouched. A larger picture
+// is reduced as soon as it is decoded; its full size is never kept.
+inline constexpr int kLogoMaxWidth = 96;
+inline constexpr int kLogoMaxHeight = 64;
+inline constexpr int kPreviewMaxSide = 320;
+
 // Downloads and decodes the item's logo into its logo image. A failed or
 // refused download leaves the item without a logo; nothing is reported.
 void FetchLogo(const TransferScope& scope, model::CatalogueItem& item);

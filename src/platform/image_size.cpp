@@ -77,7 +77,39 @@ std::optional<ImageSize> JpegSize(const std::uint8_t* data, std::size_t length) 
   return std::nullopt;
 }
 
+// Markers inside a scan's coded data that belong to it: a stuffed zero
+// byte, restart markers D0 to D7, and fill bytes.
+bool InsideScan(std::uint8_t next) {
+  constexpr std::uint8_t kFirstRestart = 0xD0;
+  constexpr std::uint8_t kLastRestart = 0xD7;
+  return next == 0 || next == kMarker || (next >= kFirstRestart && next <= kLastRestart);
+}
+
 }  // namespace
+
+int JpegScanCount(const std::uint8_t* data, std::size_t length) {
+  if (data == nullptr || length < 2 || data[0] != kMarker || data[1] != kStartOfImage) return 0;
+  int scans = 0;
+  std::size_t at = 2;
+  while (at + 2 <= length) {
+    if (data[at] != kMarker) return scans;  // damaged: the decoder refuses it anyway
+    const std::uint8_t marker = data[at + 1];
+    if (marker == kMarker) {
+      ++at;
+      continue;
+    }
+    if (marker == kEndOfImage || at + 4 > length) return scans;
+    const auto segment = static_cast<std::size_t>(BigEndian16(data + at + 2));
+    if (segment < 2 || segment > length - at - 2) return scans;  // runs past the end
+    at += 2 + segment;
+    if (marker != kStartOfScan) continue;
+    ++scans;
+    // The coded data runs to the next marker that is not part of it.
+    while (at + 1 < length && !(data[at] == kMarker && !InsideScan(data[at + 1]))) ++at;
+    if (at + 1 >= length) return scans;
+  }
+  return scans;
+}
 
 std::optional<ImageSize> DeclaredImageSize(const std::uint8_t* data, std::size_t length) {
   if (data == nullptr) return std::nullopt;

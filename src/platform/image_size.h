@@ -20,4 +20,10 @@ struct ImageSize {
 // no IEND): its decoder would never finish.
 std::optional<ImageSize> DeclaredImageSize(const std::uint8_t* data, std::size_t length);
 
+// The number of scans (start-of-scan markers) in a JPEG file, counted by
+// walking its markers and skipping each scan's coded data. A progressive
+// file can hold thousands of tiny scans, each of which makes the decoder
+// pass over the whole picture again. 0 for bytes that are not a JPEG file.
+int JpegScanCount(const std::uint8_t* data, std::size_t length);
+
 }  // namespace kestrova::platform

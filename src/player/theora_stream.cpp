@@ -6,15 +6,6 @@
 namespace kestrova::player {
 namespace {
 
-// The largest coded frame a decoder is made for (4096 x 4096). A header may
-// name up to about a million pixels each way; the library would then ask for
-// gigabytes, which overcommitting memory may even grant.
-constexpr std::uint64_t kMaxFramePixels = std::uint64_t{4096} * 4096;
-
-bool FrameSizeAllowed(const th_info& info) {
-  return std::uint64_t{info.frame_width} * info.frame_height <= kMaxFramePixels;
-}
-
 bool SameFormat(const th_info& a, const th_info& b) {
   return a.version_major == b.version_major && a.version_minor == b.version_minor &&
          a.version_subminor == b.version_subminor && a.frame_width == b.frame_width &&
@@ -68,6 +59,11 @@ YCbCrPicture Crop(const th_ycbcr_buffer buffer, const th_info& format) {
 
 }  // namespace
 
+bool TheoraStream::PictureShowable(const th_info& info) {
+  // Both sides bounded bound the pixels, and with them every buffer.
+  return info.frame_width <= kMaxFrameWidth && info.frame_height <= kMaxFrameHeight;
+}
+
 void TheoraStream::ResetSegment() {
   info_.Reset();
   comment_.Reset();
@@ -104,9 +100,10 @@ void TheoraStream::PrepareDecoder() {
     if (pendingInCurrent_ == 0) current_ = TheoraDecoder{};
   }
   if (current_.context && next_.context) return;  // no room yet; the flag stays set
-  // A decoder that cannot be made (an absurd size, no memory) leaves the flag
-  // set: the segment's packets are then refused and the segment ends.
-  if (!FrameSizeAllowed(*info_)) return;
+  // A decoder that cannot be made (a picture larger than any quality shown,
+  // no memory) leaves the flag set: the segment's packets are then refused
+  // and the segment ends like a damaged one; the next segment plays.
+  if (!PictureShowable(*info_)) return;
   TheoraDecoder decoder;
   decoder.context.reset(th_decode_alloc(info_.get(), setup_.get()));
   if (!decoder.context) return;

@@ -8,6 +8,7 @@
 // Lock() while they touch them.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <optional>
 
@@ -19,6 +20,14 @@ namespace kestrova::player {
 
 class TheoraStream {
  public:
+  // The largest coded frame a decoder is made for: the best quality a
+  // channel is offered in. A header may name up to about a million pixels
+  // each way; a decoder for a larger frame only costs memory (its reference
+  // frames, and the colour conversion of each picture) for nothing the
+  // screen could show.
+  static constexpr std::uint32_t kMaxFrameWidth = 1280;
+  static constexpr std::uint32_t kMaxFrameHeight = 720;
+
   TheoraStream() = default;
   TheoraStream(const TheoraStream&) = delete;
   TheoraStream& operator=(const TheoraStream&) = delete;
@@ -31,6 +40,10 @@ class TheoraStream {
   // comment and setup headers; 0 for the first picture packet (left to the
   // caller); negative when the packet is not an acceptable header.
   int HeaderIn(ogg_packet& packet);
+
+  // Whether a decoder is made for the format: its coded frame is at most
+  // kMaxFrameWidth wide and kMaxFrameHeight high.
+  static bool PictureShowable(const th_info& info);
 
   // After a segment's headers: makes a decoder when the format changed.
   void PrepareDecoder();

@@ -1,6 +1,7 @@
 // Logo and preview downloads against kestrova-server: logos decoded from a
 // buffer of the announced size, sizes that must not be allocated, and the
 // numbered previews that keep their numbers past a missing picture.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "model/catalogue_records.h"
 #include "model/programme_records.h"
 #include "net/picture_download.h"
+#include "support/loopback_server.h"
+#include "support/picture_files.h"
 
 namespace kestrova::test {
 namespace {
@@ -121,6 +124,70 @@ TEST_F(PictureDownloadTest, FailedPreviewKeepsTheNumberingAndLeavesNoFile) {
 
   EXPECT_TRUE(net::FetchPreviewImage(Doc().Network(), L"http://127.0.0.1:1/previews/1001/1.jpg").Empty());
   EXPECT_EQ(temp.FileCount(), 0u);
+}
+
+// A server may send logos and previews far larger than they are drawn, or
+// JPEG files that would keep the decoder busy: each is kept at most at its
+// drawn size or refused, and the catalogue's own logos still come.
+TEST_F(PictureDownloadTest, HostileLogosAndPreviewsAreKeptSmallOrRefused) {
+  LoopbackServer hostile;
+  const auto serve = [&hostile](const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    LoopbackReply reply;
+    reply.body.assign(bytes.begin(), bytes.end());
+    reply.contentType = "image/png";
+    hostile.Serve(path, reply);
+    return static_cast<int>(bytes.size());
+  };
+  // A wide logo, the largest square one, a tall one, and a JPEG of many scans.
+  std::vector<std::uint8_t> scans = EncodeJpeg(DiscPicture(64, 64, 0xFF00FF00U));
+  const std::vector<std::uint8_t> startOfScan = {0xFF, 0xDA};
+  const auto sos = std::search(scans.begin() + 2, scans.end(), startOfScan.begin(), startOfScan.end()) - scans.begin();
+  const std::vector<std::uint8_t> extra = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0x12};
+  for (int i = 0; i < 200; ++i) scans.insert(scans.begin() + sos, extra.begin(), extra.end());
+  model::FolderNode folder;
+  struct Logo {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+    int width;
+    int height;
+  };
+  const std::vector<Logo> logos = {
+      {"/wide.png", EncodePng(DiscPicture(2048, 256, 0xFFFF0000U)), net::kLogoMaxWidth, 12},
+      {"/square.png", EncodePng(DiscPicture(2048, 2048, 0xFF0000FFU)), net::kLogoMaxHeight, net::kLogoMaxHeight},
+      {"/tall.jpg", EncodeJpeg(DiscPicture(256, 1024, 0xFFFFFFFFU)), 16, net::kLogoMaxHeight},
+      {"/scans.jpg", scans, 0, 0},
+  };
+  for (const Logo& logo : logos) {
+    auto item = std::make_unique<model::CatalogueItem>();
+    item->logoLink = hostile.WideBaseUrl() + std::wstring(logo.path.begin(), logo.path.end());
+    item->logoSize = serve(logo.path, logo.bytes);
+    folder.entries.push_back(std::move(item));
+  }
+  folder.entries.push_back(CatalogueChannel());
+  net::FetchFolderLogos(Doc().Network(), folder);
+  for (std::size_t i = 0; i < logos.size(); ++i) {
+    SCOPED_TRACE(logos[i].path);
+    EXPECT_EQ(folder.entries[i]->logoImage.Width(), logos[i].width);
+    EXPECT_EQ(folder.entries[i]->logoImage.Height(), logos[i].height);
+  }
+  EXPECT_FALSE(folder.entries.back()->logoImage.Empty());  // the catalogue's own logo
+  EXPECT_EQ(hostile.RequestCount(), logos.size());
+
+  // A preview of 2048 x 1536 is kept at 320 x 240; the next one still comes.
+  serve("/previews/1.jpg", EncodeJpeg(DiscPicture(2048, 1536, 0xFFFF0000U)));
+  serve("/previews/2.jpg", scans);
+  model::ProgrammeElement video;
+  video.previewLink = hostile.WideBaseUrl() + L"/previews/";
+  model::PreviewSequence sequence{&video, {}};
+  for (int i = 0; i < 3; ++i) net::FetchNextPreview(Doc().Network(), sequence);
+  ASSERT_EQ(sequence.pictures.size(), 3u);
+  EXPECT_EQ(sequence.pictures[0].Width(), net::kPreviewMaxSide);
+  EXPECT_EQ(sequence.pictures[0].Height(), 240);
+  EXPECT_TRUE(sequence.pictures[1].Empty());
+  EXPECT_TRUE(sequence.pictures[2].Empty());  // none on the server
+  video.previewLink = PreviewBase(1001);
+  net::FetchNextPreview(Doc().Network(), sequence);
+  EXPECT_FALSE(sequence.pictures[3].Empty());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+
+#include <ogg/ogg.h>
 
 #include "player/pcm_block.h"
 #include "segment_files.h"
@@ -14,6 +17,29 @@ constexpr std::size_t kQcifBlock = 5880;
 // yields no sound, so the last picture may lack a full block.
 constexpr int kQcifMinBlocks = 28;
 constexpr int kQcifMaxBlocks = 30;
+
+// Makes the segment's Theora identification header declare a coded frame
+// of the given size in 16 x 16 blocks, the picture region left as it is,
+// and seals the page with a fresh checksum.
+void DeclareFrameBlocks(std::string& bytes, int blocksWide, int blocksHigh) {
+  const std::size_t header = bytes.find("\x80theora");
+  const std::size_t page = bytes.rfind("OggS", header);
+  ASSERT_NE(header, std::string::npos);
+  ASSERT_NE(page, std::string::npos);
+  auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+  constexpr std::size_t kFrameBlocks = 10;  // after the type byte, "theora" and the version
+  data[header + kFrameBlocks] = static_cast<unsigned char>(blocksWide >> 8);
+  data[header + kFrameBlocks + 1] = static_cast<unsigned char>(blocksWide & 0xFF);
+  data[header + kFrameBlocks + 2] = static_cast<unsigned char>(blocksHigh >> 8);
+  data[header + kFrameBlocks + 3] = static_cast<unsigned char>(blocksHigh & 0xFF);
+  constexpr std::size_t kSegmentCount = 26;
+  ogg_page sealed{};
+  sealed.header = data + page;
+  sealed.header_len = static_cast<long>(27 + data[page + kSegmentCount]);
+  for (long i = 0; i < data[page + kSegmentCount]; ++i) sealed.body_len += data[page + 27 + static_cast<std::size_t>(i)];
+  sealed.body = sealed.header + sealed.header_len;
+  ogg_page_checksum_set(&sealed);
+}
 
 bool Audible(const std::vector<std::uint8_t>& block) {
   return std::any_of(block.begin(), block.end(), [](std::uint8_t b) { return b != 0; });
@@ -170,6 +196,37 @@ TEST(SegmentReader, DamagedFilesEndTheirSegmentAndTheNextOnePlays) {
     rig.reader.FinishSegment();
     EXPECT_GE(rig.OpenAndDrain(kQcifBlock), kQcifMinBlocks);
   }
+}
+
+// A picture larger than the player shows would only cost memory: its
+// segment is refused like a damaged one, and the next segment (of a showable
+// size) plays. Each refusal is reported once; the next segment gets a
+// decoder of its own.
+TEST(SegmentReader, FramesLargerThanShownAreRefusedAndTheNextSegmentPlays) {
+  struct Oversize {
+    const char* name;
+    int blocksWide;
+    int blocksHigh;
+  };
+  for (const Oversize& size : {Oversize{"wider than 1280", 81, 9}, Oversize{"taller than 720", 11, 46},
+                               Oversize{"4096 x 2160", 256, 135}, Oversize{"huge", 0xFFFF, 0xFFFF}}) {
+    SCOPED_TRACE(size.name);
+    ScratchFolder folder;
+    ReaderRig rig;
+    rig.Queue(folder.Copy("qcif15", [&](std::string& b) { DeclareFrameBlocks(b, size.blocksWide, size.blocksHigh); }));
+    rig.Queue(folder.Copy("qcif15_next"));
+    EXPECT_EQ(rig.OpenAndDrain(kQcifBlock), 0);
+    EXPECT_EQ(rig.video.DecodersMade(), 0);
+    rig.reader.FinishSegment();
+    EXPECT_EQ(rig.events.refused, 1);
+    EXPECT_GE(rig.OpenAndDrain(kQcifBlock), kQcifMinBlocks);
+    EXPECT_EQ(rig.video.DecodersMade(), 1);
+  }
+  // The largest showable frame still gets a decoder.
+  th_info info{};
+  info.frame_width = TheoraStream::kMaxFrameWidth;
+  info.frame_height = TheoraStream::kMaxFrameHeight;
+  EXPECT_TRUE(TheoraStream::PictureShowable(info));
 }
 
 }  // namespace
