@@ -25,7 +25,6 @@
 #include "player/segment_reader.h"
 #include "player/theora_stream.h"
 #include "player/vorbis_stream.h"
-#include "player/player_error.h"
 #include "player/pcm_block.h"
 #include "process_usage.h"
 #include "support/picture_files.h"
@@ -96,22 +95,19 @@ int ReadSegment(const char* file) {
   player::VorbisStream audio;
   player::SegmentReader reader(video, audio);
   reader.Queue().Append({file, L"bench"});
-  int blocks = 0;
-  try {
-    if (reader.OpenSegment()) {
-      std::vector<std::uint8_t> block(player::PcmBlockSize(audio.Channels(), audio.Rate(),
-                                                           static_cast<long>(video.Info().fps_numerator),
-                                                           static_cast<long>(video.Info().fps_denominator)));
-      if (block.empty()) block.resize(4096);
-      while (reader.ReadBlock(block)) {
-        ++blocks;
-        const std::lock_guard guard(video.Lock());
-        (void)video.FetchPicture();
-        video.SwitchDecoder();
-      }
+  int blocks = -1;  // the segment cannot be opened
+  if (reader.OpenSegment()) {
+    blocks = 0;
+    std::vector<std::uint8_t> block(player::PcmBlockSize(audio.Channels(), audio.Rate(),
+                                                         static_cast<long>(video.Info().fps_numerator),
+                                                         static_cast<long>(video.Info().fps_denominator)));
+    if (block.empty()) block.resize(4096);
+    while (reader.ReadBlock(block)) {
+      ++blocks;
+      const std::lock_guard guard(video.Lock());
+      (void)video.FetchPicture();
+      video.SwitchDecoder();
     }
-  } catch (player::TPlayerError) {
-    blocks = -1;
   }
   std::printf("blocks=%d decoders=%d ", blocks, video.DecodersMade());
   PrintMemory();
