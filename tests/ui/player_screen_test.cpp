@@ -35,6 +35,7 @@ using namespace std::chrono_literals;
 using ui::screens::PlayerScreen;
 
 constexpr int kErrorTitle = 23;
+constexpr int kNoticeTitle = 44;
 
 // What a getvid body may be that the player cannot play: the start of an Ogg
 // page and nothing behind it.
@@ -194,6 +195,29 @@ TEST_F(PlayerScreenTest, TheProgramClosesAtOnceWhilePlaying) {
   ui_.Loop().Post(ui_.App().Frame(), platform::WM_CLOSE, 0, 0);
   EXPECT_TRUE(ui_.RunUntil([&] { return ui_.App().Frame()->View() == nullptr; }, 5s));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+// Without a sound device the channel still plays (on the silent driver)
+// and the user is told so once, however often channels are started.
+TEST_F(PlayerScreenTest, WithoutASoundDeviceTheChannelPlaysAndTheUserIsToldOnce) {
+  const ScopedEnvironment audioDriver("SDL_AUDIODRIVER", "no-such-driver");
+  for (int start = 0; start < 2; ++start) {
+    ui_.Screens().Navigate(ui::kPlayerScreen);
+    ASSERT_EQ(ui_.Screens().CurrentId(), ui::kPlayerScreen);
+    ASSERT_TRUE(QueueFromWorker(Segment("qcif15"), L"News"));
+    ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
+    EXPECT_TRUE(Player()->PlaysWithoutSound());
+    EXPECT_TRUE(Player()->IsPlaying());
+    if (start == 0) {
+      ASSERT_TRUE(Screen().PopupShown());
+      EXPECT_EQ(ui_.PopupTitle(), resources::Strings().Get(kNoticeTitle));
+      EXPECT_EQ(Screen().PopupText(), L"No sound device: playing without sound");
+      ui_.KeyUp(platform::VK_F2);  // any key closes it
+    }
+    EXPECT_FALSE(Screen().PopupShown());
+    ui_.KeyUp(platform::VK_F2);
+    ASSERT_EQ(ui_.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  }
 }
 
 // Every segment is junk: each set-up waits longer than the one before, the
