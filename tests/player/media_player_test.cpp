@@ -131,10 +131,10 @@ TEST(MediaPlayer, BuffersThatComeBackWhilePausedAreCountedSoTheWholeRingCirculat
   AudioOutput& audio = rig.player->Audio();
   EXPECT_EQ(audio.BufferCountOpen(), 8);
   // The queued sound plays out and every buffer is free again.
-  EXPECT_TRUE(rig.WaitFor([&] { return audio.FreeCount() == audio.BufferCountOpen(); }, 3s));
+  EXPECT_TRUE(rig.WaitFor([&] { return audio.FreeCount() == audio.BufferCountOpen(); }));
   const int drawn = rig.player->Video().PicturesDrawn();
   rig.player->Play();
-  EXPECT_TRUE(rig.WaitFor([&] { return audio.FreeCount() == 0; }, 3s));  // all eight in flight
+  EXPECT_TRUE(rig.WaitFor([&] { return audio.FreeCount() == 0; }));  // all eight in flight
   EXPECT_TRUE(rig.WaitForPictures(10));
   EXPECT_GT(rig.player->Video().PicturesDrawn(), drawn);
   rig.player->Close();
@@ -154,11 +154,12 @@ TEST(MediaPlayer, ClosingWhilePlayingReturnsAtOnceAndLeavesNoThread) {
   ASSERT_TRUE(rig.player->QueueSegment(queued, L"A"));
   rig.player->Play();
   ASSERT_TRUE(rig.WaitForPictures(5));
-  const auto start = std::chrono::steady_clock::now();
+  // Held, the device gives no buffer back: a close that waited for one
+  // would never end, however fast the machine.
+  rig.player->Audio().Hold(true);
   rig.player.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
   EXPECT_FALSE(std::filesystem::exists(queued));
-  EXPECT_TRUE(rig.WaitFor([&] { return ThreadCount() <= threadsBefore; }, 3s)) << ThreadCount();
+  EXPECT_TRUE(rig.WaitFor([&] { return ThreadCount() <= threadsBefore; })) << ThreadCount();
 }
 
 // The test card's bars on the display surface, read in the display's
