@@ -190,7 +190,9 @@ int Run(const ServerOptions& options) {
   if (options.request_log_endpoint) InstallRequestLogReadOut(http, request_log);
   media::ChannelHub channels(catalogue);
   media::VideoLibrary videos(options.videos_dir, options.video_cache);
-  StreamControl stream(context, http, channels, videos);
+  LinkLimit link(options.link_kbps.value_or(0));
+  if (options.link_kbps) InstallLinkControl(http, link);
+  StreamControl stream(context, http, channels, videos, link);
   stream.Install(http);
   const int port = options.port == 0 ? http.bind_to_any_port(options.listen)
                                      : (http.bind_to_port(options.listen, options.port) ? options.port : -1);

@@ -6,6 +6,7 @@
 
 #include "api_request.h"
 #include "ip_address.h"
+#include "link_limit.h"
 
 namespace kestrova::server {
 namespace fs = std::filesystem;
@@ -97,6 +98,10 @@ std::string Usage() {
          "  --request-timeout S     seconds from a request's first byte to its answer (20)\n"
          "  --trusted-proxy ADDRESS[,ADDRESS...]   reverse proxy whose X-Forwarded-For names the\n"
          "                          caller, for the log-in limits (repeatable; none)\n"
+         "  --link-kbps N           send getvid bodies at most at N kbit/s per connection, to try a\n"
+         "                          slow link on loopback; 0: no limit (off). When given, this\n"
+         "                          machine's own, unforwarded requests change it while the server\n"
+         "                          runs: GET /_link/kbps?set=N (GET /_link/kbps shows it)\n"
          "The first line on standard output is \"listening on ADDRESS:PORT\".\n";
 }
 
@@ -166,6 +171,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "bad request time-out: " + *value};
       }
       options.request_timeout_seconds = *seconds;
+    } else if (name == "--link-kbps") {
+      const auto kbps = ParseStrictInt(*value);
+      if (!kbps || *kbps < 0 || *kbps > LinkLimit::kMaxKbps) return {std::nullopt, "bad link limit: " + *value};
+      options.link_kbps = *kbps;
     } else if (name == "--trusted-proxy") {
       if (!AddTrustedProxies(*value, options.trusted_proxies)) return {std::nullopt, "bad trusted proxy: " + *value};
     } else if (name == "--version-policy") {

@@ -35,6 +35,9 @@ struct ServerOptions {
   int workers = 0;  // 0: chosen for the machine
   int request_timeout_seconds = kDefaultRequestTimeoutSeconds;
   std::vector<std::string> trusted_proxies;  // canonical addresses
+  // Send limit of getvid bodies per connection, kbit/s, 0 for none; nullopt
+  // when not asked for (then it cannot be changed while running either).
+  std::optional<int> link_kbps;
 };
 
 struct ParsedOptions {

@@ -9,6 +9,7 @@
 namespace kestrova::server {
 namespace {
 
+constexpr int kBadRequest = 400;
 constexpr int kNotFound = 404;
 constexpr int kServerError = 500;
 
@@ -90,6 +91,22 @@ void InstallRequestLogReadOut(httplib::Server& http, RequestLog& log) {
     std::string body;
     for (const auto& target : log.Snapshot(request.has_param("clear"))) body += target + "\n";
     response.set_content(body, "text/plain; charset=utf-8");
+  });
+}
+
+void InstallLinkControl(httplib::Server& http, LinkLimit& link) {
+  http.Get(kLinkControlPath, [&link](const httplib::Request& request, httplib::Response& response) {
+    if (!IsLoopback(request.remote_addr) || IsForwarded(request)) return NotFound(response, "not found\n");
+    if (request.has_param("set")) {
+      const auto kbps = ParseStrictInt(request.get_param_value("set"));
+      if (!kbps || *kbps < 0 || *kbps > LinkLimit::kMaxKbps) {
+        response.status = kBadRequest;
+        response.set_content("bad limit\n", "text/plain");
+        return;
+      }
+      link.SetKbps(*kbps);
+    }
+    response.set_content(std::to_string(link.Kbps()) + "\n", "text/plain");
   });
 }
 

@@ -10,11 +10,13 @@
 
 #include "catalogue.h"
 #include "images.h"
+#include "link_limit.h"
 #include "request_log.h"
 
 namespace kestrova::server {
 
 inline constexpr const char* kRequestLogPath = "/_log/requests";
+inline constexpr const char* kLinkControlPath = "/_link/kbps";
 
 // Records every request target except the log's own; installed first so that
 // a target is recorded before its answer is sent. A request for which
@@ -30,5 +32,11 @@ void InstallServiceRoutes(httplib::Server& http, const Catalogue& catalogue, con
 // no forwarding header gets them: a reverse proxy on this machine connects
 // from loopback too, for anybody. Everyone else gets 404.
 void InstallRequestLogReadOut(httplib::Server& http, RequestLog& log);
+
+// "/_link/kbps": the send limit of getvid bodies in kbit/s ("0" for none),
+// as a line of text; "?set=N" changes it first (N from 0 to
+// LinkLimit::kMaxKbps, else 400). For the same peers as the request log's
+// read-out; everyone else gets 404.
+void InstallLinkControl(httplib::Server& http, LinkLimit& link);
 
 }  // namespace kestrova::server

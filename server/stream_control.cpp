@@ -307,7 +307,8 @@ void StreamControl::Getvid(const ApiRequest& request, httplib::Response& respons
     if (it != sessions_.end()) segment = it->second.announced;
   }
   if (segment == nullptr) throw ApiFailure(kErrorNoSetup, kNoSetupText.In(request.Lang()));
-  response.set_content(segment->At(quality), kSegmentType);
+  const std::string& body = segment->At(quality);
+  SendLimited(link_, std::move(segment), body, kSegmentType, response);
 }
 
 void StreamControl::OnDemand(const ApiRequest& request, int video_id, httplib::Response& response) {

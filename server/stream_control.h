@@ -27,6 +27,7 @@
 #include <utility>
 
 #include "media/channel_hub.h"
+#include "link_limit.h"
 #include "media/video_library.h"
 #include "request_parking.h"
 #include "segment_cache.h"
@@ -67,9 +68,10 @@ class StreamControl {
   // it announced: its getvid has long come or its client has gone.
   static constexpr int kForgetSeconds = 600;
 
+  // Getvid bodies go out paced by `link` (no limit unless one is set).
   StreamControl(const ServerContext& context, RequestParking& parking, media::ChannelHub& channels,
-                media::VideoLibrary& videos)
-      : context_(context), parking_(parking), channels_(channels), videos_(videos) {}
+                media::VideoLibrary& videos, const LinkLimit& link)
+      : context_(context), parking_(parking), channels_(channels), videos_(videos), link_(link) {}
 
   // Registers "cc.cgi" and the on-demand files under kStreamPath; the
   // object must outlive the server's listening.
@@ -124,6 +126,7 @@ class StreamControl {
   RequestParking& parking_;
   media::ChannelHub& channels_;
   media::VideoLibrary& videos_;
+  const LinkLimit& link_;
   SegmentCache segments_;
   WaitingSetups waiting_;
   // Guards sessions_, on_demand_ (with its order) and video_waits_.

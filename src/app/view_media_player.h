@@ -50,6 +50,7 @@ class ViewMediaPlayer final : public ui::ViewPlayer, private player::PlayerView 
   void Stop() override { player_.Stop(); }
   void SetVolume(int level) override { player_.SetVolume(level); }
   void SetFullScreen(bool fullScreen) override { player_.SetFullScreen(fullScreen); }
+  bool PlaysWithoutSound() const override { return player_.PlaysWithoutSound(); }
   std::size_t QueuedSegments() const override { return player_.QueuedSegments(); }
   [[nodiscard]] bool QueueSegment(const std::filesystem::path& file, const std::wstring& programme) override {
     return player_.QueueSegment(file, programme);

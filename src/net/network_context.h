@@ -32,6 +32,8 @@ struct NetworkContext {
   // httpLimits.exchangeTimeout); set like httpLimits.
   std::chrono::milliseconds segmentExchangeTimeout = kSegmentExchangeTimeout;
   const platform::Clock* clock = &platform::SystemClock::Instance();
+  // Times the download of each live segment; set like the clock.
+  const platform::MonotonicClock* monotonic = &platform::SteadyClock::Instance();
   // Seconds to add to the device clock to get the server's time (from the
   // set-up answer); written by a worker, read by workers and the
   // user-interface thread at any time, so atomic.

@@ -53,16 +53,22 @@ model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, s
   TransferScope getvid = api.Transfers();
   getvid.limits.exchangeTimeout = api.network.segmentExchangeTimeout;
   AnswerFile segment;
+  const platform::MonotonicClock& monotonic = *api.network.monotonic;
+  const auto getvidStart = monotonic.Now();
   if (!HttpGetKeepAlive(getvid, getvidUrl, segment.Target())) return NewStreamResult(false);
+  const auto getvidTime = monotonic.Now() - getvidStart;
   if (!StartsAsOgg(segment.Path())) return NewStreamResult(false);
+  std::error_code sizeError;
+  const std::uintmax_t received = std::filesystem::file_size(segment.Path(), sizeError);
 
   // When the session ends or no player takes the segment, it is deleted
   // here; otherwise the player deletes it once played.
   if (api.network.cancel.load() == 0 && sink.QueueSegment(segment.Path(), answer.VideoName())) segment.Release();
   segment.Delete();
 
-  const auto now = static_cast<std::int64_t>(api.network.clock->Now());
-  if (const auto rate = MeasureRate(quality, answer, taskStart, now)) api.data.liveStream.SetMeasuredRate(*rate);
+  // A body cut short by the end of the session says nothing about the link.
+  if (api.network.cancel.load() != 0 || sizeError) return NewStreamResult(true);
+  if (const auto rate = MeasureRate(received, getvidTime)) api.data.liveStream.SetMeasuredRate(*rate);
   return NewStreamResult(true);
 }
 

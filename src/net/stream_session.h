@@ -22,10 +22,11 @@ inline constexpr const wchar_t* kStreamGetvidFormat =
 
 // Fetches the next segment of the channel (or video) `channelId` and hands
 // it to the sink. `taskStart` is when the command was submitted (device
-// clock, seconds); the rate of this segment is measured from it. The
-// result has ok 1 when the segment arrived (also when nobody took it, or
-// the session is ending), ok 0 when either exchange failed or the body is
-// no Ogg stream; its message is empty. No file is left behind that the
+// clock, seconds), the moment both URLs name. The getvid's download rate,
+// timed on the network context's monotonic clock, is kept for the choice of
+// the next segment's quality. The result has ok 1 when the segment arrived
+// (also when nobody took it, or the session is ending), ok 0 when either
+// exchange failed or the body is no Ogg stream; its message is empty. No file is left behind that the
 // sink did not take.
 model::RequestResultPtr FetchLiveSegment(const ApiContext& api, int channelId, std::int64_t taskStart,
                                          SegmentSink& sink);

@@ -92,14 +92,9 @@ int ChooseQuality(int qualityId, double measuredRate, const SetupAnswer& answer)
   return kFallbackQuality;
 }
 
-std::optional<double> MeasureRate(int quality, const SetupAnswer& answer, std::int64_t taskStart,
-                                  std::int64_t now) {
-  if (quality < 1 || quality > answer.QualityCount()) return std::nullopt;
-  const std::int64_t size = answer.Size(quality);
-  // A negative size or a clock set back would give a negative rate, and
-  // every later choice would fall back to the default quality.
-  if (size <= 0 || now <= taskStart) return std::nullopt;
-  return static_cast<double>(size) / static_cast<double>(now - taskStart);
+std::optional<double> MeasureRate(std::uintmax_t bytes, std::chrono::steady_clock::duration elapsed) {
+  if (bytes == 0 || elapsed <= std::chrono::steady_clock::duration::zero()) return std::nullopt;
+  return static_cast<double>(bytes) / std::chrono::duration<double>(elapsed).count();
 }
 
 std::wstring StreamToken(std::time_t moment) {

@@ -4,6 +4,7 @@
 // that makes each stream URL distinct.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <map>
@@ -76,12 +77,13 @@ class SetupAnswer {
 // no rate has been measured.
 int ChooseQuality(int qualityId, double measuredRate, const SetupAnswer& answer);
 
-// The rate of a segment fetched at `quality` between the task's start and
-// now, in bytes a second; nullopt when it cannot be measured: a quality
-// outside the announced ones (the fallback), an announced size of 0 or
-// less, or no whole second gone by (or the clock set back).
-std::optional<double> MeasureRate(int quality, const SetupAnswer& answer, std::int64_t taskStart,
-                                  std::int64_t now);
+// The download rate of a segment, in bytes a second: the bytes actually
+// received over the time its getvid exchange took. Every segment is
+// measured, whatever quality it was asked for (the fallback included, which
+// the server answers with a quality of its own choosing), so the choice
+// follows the link from the second segment on. nullopt when nothing came or
+// no time went by.
+std::optional<double> MeasureRate(std::uintmax_t bytes, std::chrono::steady_clock::duration elapsed);
 
 // Hour, minute and second of the moment in local time without leading
 // zeros ("957" at 9:05:07, "000" at midnight); "-1-1-1" when the moment

@@ -9,6 +9,11 @@ const SystemClock& SystemClock::Instance() {
   return clock;
 }
 
+const SteadyClock& SteadyClock::Instance() {
+  static const SteadyClock clock;
+  return clock;
+}
+
 std::optional<std::tm> LocalTime(std::time_t moment) {
   std::tm parts{};
   if (::localtime_r(&moment, &parts) == nullptr) return std::nullopt;

@@ -22,6 +22,29 @@ void ApplyGain(std::int16_t* samples, std::size_t count, int channels, std::uint
   }
 }
 
+// SDL's driver that plays nothing: it takes the sound at its real rate, so
+// a player paced by its buffers runs as on a real device.
+constexpr const char* kSilentDriver = "dummy";
+
+bool OnSilentDriver() {
+  const char* driver = SDL_GetCurrentAudioDriver();
+  return driver != nullptr && std::strcmp(driver, kSilentDriver) == 0;
+}
+
+// Starts (counts) SDL's audio subsystem; when the chosen driver cannot
+// start (none is available, or SDL_AUDIODRIVER names one that is not),
+// starts it on the silent driver instead. True when it runs.
+bool InitAudioSubsystem(bool& silent) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+  // The subsystem's count is back at 0, so the next start chooses the
+  // driver again: the silent one, for this start only.
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, kSilentDriver, SDL_HINT_OVERRIDE);
+  const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  silent = started;
+  return started;
+}
+
 }  // namespace
 
 void ReleaseThreadState() { SDL_TLSCleanup(); }
@@ -35,7 +58,7 @@ std::unique_ptr<WaveOut> WaveOut::Open(const WaveFormat& format, WaveCallback ca
     ~ThreadStateRelease() { ReleaseThreadState(); }
   } release;
   auto device = std::make_unique<WaveOut>(callback, instance);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  if (!InitAudioSubsystem(device->silent_)) return nullptr;
   device->audioInitialised_ = true;
 
   SDL_AudioSpec wanted{};
@@ -48,6 +71,16 @@ std::unique_ptr<WaveOut> WaveOut::Open(const WaveFormat& format, WaveCallback ca
   SDL_AudioSpec obtained{};
   // No changes allowed: SDL converts to whatever the hardware takes.
   device->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device->device_ == 0 && !OnSilentDriver()) {
+    // The driver runs but has no device to open (no sound card, a
+    // container, a remote session): the silent driver takes its place, so
+    // the pictures, paced by the returned buffers, still come. Nothing else
+    // has a device open: the player opens one at a time.
+    SDL_AudioQuit();
+    if (SDL_AudioInit(kSilentDriver) != 0) return nullptr;
+    device->silent_ = true;
+    device->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  }
   if (device->device_ == 0) return nullptr;
   device->channels_ = format.channels;
   device->notifier_ = std::thread([raw = device.get()] { raw->NotifyLoop(); });
@@ -68,6 +101,10 @@ WaveOut::~WaveOut() {
   changed_.notify_all();
   if (notifier_.joinable()) notifier_.join();
   if (audioInitialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void WaveOut::Hold(bool held) {
+  if (device_ != 0) SDL_PauseAudioDevice(device_, held ? 1 : 0);
 }
 
 void WaveOut::Write(WaveHeader& header) {

@@ -72,7 +72,10 @@ class WaveOut {
   // Full volume in both channels.
   static constexpr std::uint32_t kFullVolume = 0xFFFFFFFFU;
 
-  // Opens the default output device; null when it cannot be opened.
+  // Opens the default output device; null when it cannot be opened. When
+  // the system has no sound device that opens, it opens SDL's silent
+  // ("dummy") driver instead, which consumes the sound at its real rate;
+  // Silent() tells.
   static std::unique_ptr<WaveOut> Open(const WaveFormat& format, WaveCallback callback, void* instance);
   WaveOut(WaveCallback callback, void* instance);  // use Open
   ~WaveOut();
@@ -88,6 +91,12 @@ class WaveOut {
   // channel; a mono device takes the left one.
   void SetVolume(std::uint32_t leftAndRight);
   std::uint32_t Volume() const { return volume_.load(); }
+  // True when no real sound device could be opened and the sound goes
+  // nowhere (not when SDL_AUDIODRIVER chose the silent driver itself).
+  bool Silent() const { return silent_; }
+  // Holds the device: while held it plays nothing and no buffer finishes,
+  // so its user stands still (a test's way of stopping time); false plays on.
+  void Hold(bool held);
   // Buffers written and not yet reported.
   int Queued() const;
   // Times the device ran dry while playing: it had played written sound and
@@ -110,6 +119,7 @@ class WaveOut {
   int channels_ = 0;
   SDL_AudioDeviceID device_ = 0;
   bool audioInitialised_ = false;
+  bool silent_ = false;
   std::atomic<std::uint32_t> volume_{kFullVolume};
 
   mutable std::mutex lock_;  // guards everything up to reporting_

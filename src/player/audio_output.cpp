@@ -55,8 +55,28 @@ platform::Status AudioOutput::OpenAudio(int channels, long rate, long frameRateN
   }
   const std::lock_guard guard(lock_);
   device->SetVolume(DeviceVolume(volumeLevel_));
+  if (held_) device->Hold(true);
+  silent_ = silent_ || device->Silent();
   device_ = std::move(device);
   return {};
+}
+
+void AudioOutput::Drain() {
+  std::unique_lock guard(lock_);
+  if (!device_) return;
+  const int count = static_cast<int>(headers_.size());
+  returned_.wait(guard, [&] { return freeCount_ >= count || aborted_; });
+}
+
+bool AudioOutput::Silent() const {
+  const std::lock_guard guard(lock_);
+  return silent_;
+}
+
+void AudioOutput::Hold(bool held) {
+  const std::lock_guard guard(lock_);
+  held_ = held;
+  if (device_) device_->Hold(held);
 }
 
 void AudioOutput::WriteAudio(std::span<const std::uint8_t> data) {

@@ -56,10 +56,18 @@ class AudioOutput {
   // Copies PCM into the buffers, queues every buffer that becomes full, and
   // waits while none is free. Returns early once Abort was called.
   void WriteAudio(std::span<const std::uint8_t> data);
+  // Waits until every queued buffer has been played (or Abort).
+  void Drain();
   // Returns every queued buffer, closes the device, frees the buffers.
   void CloseAudio();
   void DestroyAudio() { CloseAudio(); }
   void SetVolume(int level);
+  // True once a device had to be opened on the silent driver because the
+  // system has no sound device; safe on any thread.
+  bool Silent() const;
+  // Holds the device (and the devices opened later) until released: no
+  // buffer comes back meanwhile, so playback stands still.
+  void Hold(bool held);
   // Wakes a waiting writer for good: the player is going away.
   void Abort();
 
@@ -83,11 +91,13 @@ class AudioOutput {
   std::size_t current_ = 0;  // the buffer being filled
   int volumeLevel_ = kMaxVolumeLevel;
 
-  mutable std::mutex lock_;           // guards freeCount_ and aborted_
+  mutable std::mutex lock_;           // guards freeCount_, aborted_, silent_, held_ and device_'s replacement
   std::condition_variable returned_;  // a buffer came back (or Abort)
   int freeCount_ = 0;
   bool aborted_ = false;
   int closedUnderruns_ = 0;  // of the devices already closed; under lock_
+  bool silent_ = false;
+  bool held_ = false;
 };
 
 }  // namespace kestrova::player

@@ -63,17 +63,18 @@ platform::Status MediaPlayer::OpenFirst() {
     reader_.RefuseSegment();
   }
   videoOut_.SetRepaint(true);
-  const th_info& info = video_.Info();
-  if (reader_.VideoHeaders() > 0 && info.fps_numerator > 0 && info.fps_denominator > 0) {
-    frameRateNumerator_ = static_cast<long>(info.fps_numerator);
-    frameRateDenominator_ = static_cast<long>(info.fps_denominator);
-  } else {
-    frameRateNumerator_ = kDefaultFrameRate;
-    frameRateDenominator_ = 1;
-  }
+  std::tie(frameRateNumerator_, frameRateDenominator_) = SegmentFrameRate();
   if (platform::Status opened = OpenAudioForStream(); !opened) return opened;
   state_.store(kStateReady);
   return {};
+}
+
+std::pair<long, long> MediaPlayer::SegmentFrameRate() const {
+  const th_info& info = video_.Info();
+  if (reader_.VideoHeaders() > 0 && info.fps_numerator > 0 && info.fps_denominator > 0) {
+    return {static_cast<long>(info.fps_numerator), static_cast<long>(info.fps_denominator)};
+  }
+  return {kDefaultFrameRate, 1};
 }
 
 platform::Status MediaPlayer::OpenAudioForStream() {
@@ -170,7 +171,14 @@ bool MediaPlayer::NextSegment() {
     }
     const auto entry = reader_.Queue().Front();
     videoOut_.SetRepaint(!entry || entry->programme != previous);
-    if (audio_.FormatChanged()) {
+    // Each segment brings its own frame rate (another quality may have
+    // another one): one block of sound per picture must last one frame
+    // period of this segment, or the pictures would run at the wrong speed.
+    // What is queued plays out first, so no sound is dropped.
+    const auto frameRate = SegmentFrameRate();
+    if (audio_.FormatChanged() || frameRate != std::pair{frameRateNumerator_, frameRateDenominator_}) {
+      std::tie(frameRateNumerator_, frameRateDenominator_) = frameRate;
+      audioOut_.Drain();
       audioOut_.CloseAudio();
       // The new sound cannot be played: playback ends, as at a dry queue.
       if (!OpenAudioForStream()) return false;

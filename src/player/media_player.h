@@ -27,6 +27,8 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <tuple>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,6 +81,9 @@ class MediaPlayer final : private AudioListener {
   void SetFullScreen(bool fullScreen) { videoOut_.SetFullScreen(fullScreen); }
   void SetVolume(int level) { audioOut_.SetVolume(level); }
   std::size_t QueuedSegments() const { return reader_.Queue().Size(); }
+  // No sound device could be opened: the sound goes nowhere, the pictures
+  // still follow its pace.
+  bool PlaysWithoutSound() const { return audioOut_.Silent(); }
 
   // Paused because the video surface was lost (or playing on a lost one).
   bool PausedForLostSurface();
@@ -106,6 +111,8 @@ class MediaPlayer final : private AudioListener {
   platform::Status OpenFirst();
   // The audio output for the active Vorbis format and the kept frame rate.
   platform::Status OpenAudioForStream();
+  // The frame rate of the open segment: its Theora stream's, else 25/1.
+  std::pair<long, long> SegmentFrameRate() const;
   // A device buffer came back (audio notification thread).
   void BufferPlayed() override;
   // Waits on the user-interface thread without blocking the threads that

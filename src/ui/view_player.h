@@ -34,6 +34,8 @@ class ViewPlayer {
   // Level 0..64.
   virtual void SetVolume(int level) = 0;
   virtual void SetFullScreen(bool fullScreen) = 0;
+  // True once the player found no sound device and plays without sound.
+  virtual bool PlaysWithoutSound() const = 0;
   // Segments queued, the one playing included.
   virtual std::size_t QueuedSegments() const = 0;
   // Takes a downloaded segment over; false when it cannot (the caller keeps

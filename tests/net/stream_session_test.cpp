@@ -78,11 +78,12 @@ TEST(StreamSetupAnswer, QualityByChoiceOrBudgetTheRateMeasuredAndTheToken) {
   EXPECT_EQ(net::ChooseQuality(1, 100.0, none), net::kFallbackQuality);
   EXPECT_EQ(net::ChooseQuality(1, 1e300, three), 3);  // no overflow
 
-  EXPECT_DOUBLE_EQ(*net::MeasureRate(2, three, 100, 103), 5000.0);
-  EXPECT_FALSE(net::MeasureRate(2, three, 100, 100));  // the same second
-  EXPECT_FALSE(net::MeasureRate(2, three, 100, 90));   // the clock went back
-  EXPECT_FALSE(net::MeasureRate(5, three, 100, 103));  // the fallback
-  EXPECT_FALSE(net::MeasureRate(1, SetupAnswer(L"Qual_num: 1\r\nS1: 0\r\n"), 100, 103));
+  // The rate: bytes received over the time taken, to the sub-second.
+  EXPECT_DOUBLE_EQ(*net::MeasureRate(15000, 3s), 5000.0);
+  EXPECT_DOUBLE_EQ(*net::MeasureRate(3000, 250ms), 12000.0);
+  EXPECT_FALSE(net::MeasureRate(15000, 0s));     // no time measured
+  EXPECT_FALSE(net::MeasureRate(15000, -1ms));   // a clock that went back
+  EXPECT_FALSE(net::MeasureRate(0, 3s));         // nothing received
 
   // The token: the local clock without padding.
   EXPECT_EQ(net::StreamToken(LocalMoment(0, 0, 0)), L"000");
@@ -146,11 +147,23 @@ TEST_F(StreamSessionTest, SetUpThenGetvidHandsTheSegmentOnAndMeasuresTheRate) {
   EXPECT_EQ(sink_.lastProgramme, L"Утренние новости");
   EXPECT_EQ(std::filesystem::file_size(sink_.files[0]), static_cast<std::uintmax_t>(kFakeSegmentBytes));
   EXPECT_EQ(doc_->liveStream.KnownVideo(), 1044);
-  EXPECT_EQ(doc_->liveStream.MeasuredRate(), 0.0);  // the fallback quality is not measured
+  // The fallback quality is measured too: 3000 bytes in one step of the
+  // clock (500 ms).
+  EXPECT_DOUBLE_EQ(doc_->liveStream.MeasuredRate(), 6000.0);
   std::filesystem::remove(sink_.files[0]);
 
-  // A chosen quality is measured over the whole seconds since submission;
-  // the next automatic choice fits the budget (Len 4 x 1000/s = 4000).
+  // From the second segment on the automatic choice follows the rate: the
+  // budget Len 4 x 6000/s = 24000 fits quality 3 (9000).
+  ASSERT_EQ(Fetch(102, submitted)->ok, 1);
+  EXPECT_EQ(server_.LastRequest().Param("quality"), "3");
+  // A slower link (3000 bytes in 1.5 s: 2000/s, budget 8000) steps down to 2.
+  doc_.Monotonic().step = 1500ms;
+  ASSERT_EQ(Fetch(102, submitted)->ok, 1);
+  EXPECT_DOUBLE_EQ(doc_->liveStream.MeasuredRate(), 2000.0);
+  ASSERT_EQ(Fetch(102, submitted)->ok, 1);
+  EXPECT_EQ(server_.LastRequest().Param("quality"), "2");
+  // A chosen quality is asked for as it is, and measured as well.
+  doc_.Monotonic().step = 3s;
   doc_->settings.qualityId = 2;
   ASSERT_EQ(Fetch(102, submitted)->ok, 1);
   EXPECT_EQ(server_.LastRequest().Param("quality"), "2");
@@ -158,8 +171,7 @@ TEST_F(StreamSessionTest, SetUpThenGetvidHandsTheSegmentOnAndMeasuresTheRate) {
   doc_->settings.qualityId = 1;
   ServeStream(FakeSegment());  // no Video_id: the programme is no known video
   ASSERT_EQ(Fetch(102, static_cast<std::int64_t>(doc_.Clock().now))->ok, 1);
-  EXPECT_EQ(server_.LastRequest().Param("quality"), "2");
-  EXPECT_DOUBLE_EQ(doc_->liveStream.MeasuredRate(), 1000.0);  // same second: kept
+  EXPECT_EQ(server_.LastRequest().Param("quality"), "2");  // budget 4000
   EXPECT_FALSE(doc_->liveStream.KnownVideo());
   for (const auto& file : sink_.files) std::filesystem::remove(file);
   EXPECT_EQ(tmp_.FileCount(), 0U);

@@ -18,6 +18,7 @@
 #include "platform/registry.h"
 #include "resources/skin_archive.h"
 #include "resources/string_table.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -139,6 +140,11 @@ TEST(Startup, InProcessTheFirstScreenIsPaintedFromTheShippedFilesAndClosingEndsW
     ASSERT_TRUE(r.Flush());
   }
   ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+  // A Spanish session: the first start speaks Spanish.
+  const test::ScopedEnvironment language("LANGUAGE", nullptr);
+  const test::ScopedEnvironment all("LC_ALL", nullptr);
+  const test::ScopedEnvironment messages("LC_MESSAGES", nullptr);
+  const test::ScopedEnvironment lang("LANG", "es_ES.UTF-8");
   app::CKestrovaApp::Options options;
   options.registryFile = dir / "registry.reg";
   options.programDirectory = kBinDir;
@@ -155,7 +161,7 @@ TEST(Startup, InProcessTheFirstScreenIsPaintedFromTheShippedFilesAndClosingEndsW
 
   EXPECT_FALSE(application.Frame()->GetWindow()->FullScreen());  // the dummy display is a desktop
   EXPECT_EQ(application.Frame()->GetWindow()->ClientRect().Width(), 240);
-  EXPECT_EQ(resources::Strings().Language(), resources::kLanguageRussian);
+  EXPECT_EQ(resources::Strings().Language(), resources::kLanguageSpanish);
   EXPECT_GT(resources::Strings().Count(resources::kLanguageFrench), 100U);
   EXPECT_GE(resources::Skins().Count(), 54U);
   const std::uint8_t* png = nullptr;
@@ -164,7 +170,9 @@ TEST(Startup, InProcessTheFirstScreenIsPaintedFromTheShippedFilesAndClosingEndsW
 
   // A first start opens the language choice; below its four rows lies the
   // plain background, RGB(102,102,102) in RGB565.
+  // It preselects the session's language; title and soft keys speak it.
   EXPECT_EQ(application.Frame()->View()->Screens().CurrentId(), ui::kLanguageScreen);
+  EXPECT_EQ(application.Frame()->View()->Screens().Current()->Selection(), resources::kLanguageSpanish - 1);
   const platform::Bitmap& picture = view->Picture();
   ASSERT_FALSE(picture.Empty());
   const auto pixel = picture.Pixel(120, 220);

@@ -19,6 +19,7 @@ TestDocument::TestDocument(const std::wstring& apiBaseUrl) {
   registry_->SetDword(app::kDistributionKey, L"iLinkID", 0);
   document_ = std::make_unique<app::CKestrovaDoc>(*registry_, loop_, app::ApiBaseUrls{apiBaseUrl, apiBaseUrl, {}});
   document_->Network().clock = &clock_;
+  document_->Network().monotonic = &monotonic_;
   if (!resources::Strings().Load(KESTROVA_SOURCE_DATA_DIR)) throw std::runtime_error("language files missing");
   resources::Strings().SetLanguage(resources::kLanguageEnglish);
 }

@@ -4,8 +4,10 @@
 // clock the test sets.
 #pragma once
 
+#include <chrono>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/kestrova_doc.h"
@@ -23,6 +25,22 @@ class ManualClock final : public platform::Clock {
   std::time_t now = 0;
 };
 
+// Moves on by `step` at every reading, so a timed exchange takes exactly
+// one step however fast the machine is.
+class SteppingClock final : public platform::MonotonicClock {
+ public:
+  TimePoint Now() const override {
+    const std::lock_guard lock(mutex_);
+    now_ += step;
+    return now_;
+  }
+  std::chrono::steady_clock::duration step = std::chrono::milliseconds(500);
+
+ private:
+  mutable std::mutex mutex_;
+  mutable TimePoint now_;
+};
+
 class TestDocument {
  public:
   static constexpr int kAffiliateId = 2;
@@ -37,6 +55,7 @@ class TestDocument {
   app::CKestrovaDoc& Doc() { return *document_; }
   app::CKestrovaDoc* operator->() { return document_.get(); }
   ManualClock& Clock() { return clock_; }
+  SteppingClock& Monotonic() { return monotonic_; }
 
  private:
   platform::SdlLibrary sdl_{SDL_INIT_EVENTS};
@@ -44,6 +63,7 @@ class TestDocument {
   TempDir dir_;
   std::unique_ptr<platform::Registry> registry_;
   ManualClock clock_;
+  SteppingClock monotonic_;
   std::unique_ptr<app::CKestrovaDoc> document_;
 };
 

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -18,6 +19,7 @@
 #include "app/kestrova_doc.h"
 #include "app/kestrova_view.h"
 #include "app/main_frame.h"
+#include "app/view_media_player.h"
 #include "model/catalogue_records.h"
 #include "model/command_ids.h"
 #include "resources/string_table.h"
@@ -35,6 +37,7 @@ using namespace std::chrono_literals;
 using ui::screens::PlayerScreen;
 
 constexpr int kErrorTitle = 23;
+constexpr int kNoticeTitle = 44;
 
 // What a getvid body may be that the player cannot play: the start of an Ogg
 // page and nothing behind it.
@@ -63,6 +66,11 @@ class PlayerScreenTest : public ::testing::Test {
 
   PlayerScreen& Screen() { return *dynamic_cast<PlayerScreen*>(ui_.Screens().GetScreen(ui::kPlayerScreen)); }
   ui::ViewPlayer* Player() { return ui_.View().Player(); }
+  // Holds or releases the player's sound device: while it is held no buffer
+  // comes back, so the segment stands still however busy the machine is.
+  // Released before the player is stopped, which waits for a buffer.
+  player::AudioOutput& Sound() { return dynamic_cast<app::ViewMediaPlayer&>(*Player()).Engine().Audio(); }
+  void HoldSound(bool held) { Sound().Hold(held); }
 
   // A copy of a segment the encoder made at build time.
   std::filesystem::path Segment(const std::string& name) {
@@ -133,6 +141,9 @@ TEST_F(PlayerScreenTest, TheQueueIsKeptFilledAndPlaybackGoesOnAfterItRanDry) {
   const auto first = Segment("qcif15");
   ASSERT_TRUE(QueueFromWorker(first, L"Morning news"));
   EXPECT_EQ(Screen().StatusText(), L"Morning news");  // notification 27
+  // The segment may not end before the keys below: meanwhile the waiter
+  // would be up, and it refuses keys.
+  HoldSound(true);
   ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
   EXPECT_TRUE(Player()->IsPlaying());
   EXPECT_EQ(Screen().SetUpsSubmitted(), 2);  // one queued: the next is asked for
@@ -150,22 +161,29 @@ TEST_F(PlayerScreenTest, TheQueueIsKeptFilledAndPlaybackGoesOnAfterItRanDry) {
 
   // The segment ends with nothing behind it: notification 26 with an empty
   // queue asks again with the waiter.
+  HoldSound(false);
   ASSERT_TRUE(ui_.RunUntil([&] { return !Player()->IsPlaying(); }));
   EXPECT_FALSE(std::filesystem::exists(first));
   EXPECT_EQ(Screen().SetUpsSubmitted(), 3);
 
   const auto second = Segment("qcif15_next");
   ASSERT_TRUE(QueueFromWorker(second, L"Weather"));
+  HoldSound(true);
   ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
   ASSERT_TRUE(ui_.RunUntil([&] { return Screen().StatusText() == L"Weather"; }));
   EXPECT_TRUE(Player()->IsPlaying());
   EXPECT_EQ(Screen().SetUpsSubmitted(), 5);  // after the result, and after the second 26
 
-  // A lost display pauses the player; the display reset resumes it.
+  // A lost display pauses the player at its next picture; the display reset
+  // resumes it.
   ui_.Window().LoseDisplay();
-  ASSERT_TRUE(ui_.RunUntil([&] { return !Player()->IsPlaying(); }));
+  HoldSound(false);
+  // Paused, and every buffer back: the old playback thread waits for none.
+  ASSERT_TRUE(ui_.RunUntil([&] { return !Player()->IsPlaying() && Sound().FreeCount() == Sound().BufferCountOpen(); }));
+  HoldSound(true);
   ui_.Window().RestoreDisplay();
   EXPECT_TRUE(Player()->IsPlaying());
+  HoldSound(false);
 
   // Leaving stops the stream, deletes what is queued and the player goes.
   ui_.KeyUp(platform::VK_F2);
@@ -188,12 +206,37 @@ TEST_F(PlayerScreenTest, ThePlayerThatCannotBeMadeLeavesTheUserWhereTheyWereWith
 TEST_F(PlayerScreenTest, TheProgramClosesAtOnceWhilePlaying) {
   ui_.Screens().Navigate(ui::kPlayerScreen);
   ASSERT_TRUE(QueueFromWorker(Segment("qvga25"), L"News"));
+  // Held, the sound never plays out: only a close that waits for none of it ends.
+  HoldSound(true);
   ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
   ASSERT_TRUE(Player()->IsPlaying());
-  const auto start = std::chrono::steady_clock::now();
   ui_.Loop().Post(ui_.App().Frame(), platform::WM_CLOSE, 0, 0);
-  EXPECT_TRUE(ui_.RunUntil([&] { return ui_.App().Frame()->View() == nullptr; }, 5s));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  EXPECT_TRUE(ui_.RunUntil([&] { return ui_.App().Frame()->View() == nullptr; }));
+}
+
+// Without a sound device the channel still plays (on the silent driver)
+// and the user is told so once, however often channels are started.
+TEST_F(PlayerScreenTest, WithoutASoundDeviceTheChannelPlaysAndTheUserIsToldOnce) {
+  const ScopedEnvironment audioDriver("SDL_AUDIODRIVER", "no-such-driver");
+  for (int start = 0; start < 2; ++start) {
+    ui_.Screens().Navigate(ui::kPlayerScreen);
+    ASSERT_EQ(ui_.Screens().CurrentId(), ui::kPlayerScreen);
+    ASSERT_TRUE(QueueFromWorker(Segment("qcif15"), L"News"));
+    HoldSound(true);  // the segment plays on until the checks are done
+    ui_.DeliverResult(model::kCommandStreamSetup, MakeResult(true));
+    EXPECT_TRUE(Player()->PlaysWithoutSound());
+    EXPECT_TRUE(Player()->IsPlaying());
+    if (start == 0) {
+      ASSERT_TRUE(Screen().PopupShown());
+      EXPECT_EQ(ui_.PopupTitle(), resources::Strings().Get(kNoticeTitle));
+      EXPECT_EQ(Screen().PopupText(), L"No sound device: playing without sound");
+      ui_.KeyUp(platform::VK_F2);  // any key closes it
+    }
+    EXPECT_FALSE(Screen().PopupShown());
+    HoldSound(false);
+    ui_.KeyUp(platform::VK_F2);
+    ASSERT_EQ(ui_.Screens().CurrentId(), ui::kChannelFoldersScreen);
+  }
 }
 
 // Every segment is junk: each set-up waits longer than the one before, the
@@ -255,9 +298,13 @@ TEST_F(PlayerScreenTest, AJunkSegmentAndAFailedFetchBetweenGoodOnesDoNotStopWhat
     return reply;
   });
   ui_.Screens().Navigate(ui::kPlayerScreen);
+  // Part 4 or any later one (a busy machine may look only once part 4 is over).
+  const auto partNumber = [&] {
+    const std::wstring status = Screen().StatusText();
+    return status.rfind(L"part ", 0) == 0 ? std::wcstol(status.c_str() + 5, nullptr, 10) : 0L;
+  };
   ASSERT_TRUE(ui_.RunUntil([&] {
-    return Screen().StatusText() == L"part 4" && Screen().BadSegmentsInRow() == 0 && Player() != nullptr &&
-           Player()->IsPlaying();
+    return partNumber() >= 4 && Screen().BadSegmentsInRow() == 0 && Player() != nullptr && Player()->IsPlaying();
   }));
   EXPECT_EQ(ui_.PopupTitle(), L"");
   ui_.KeyUp(platform::VK_F2);

@@ -30,6 +30,7 @@ class FakePlayer : public ui::ViewPlayer {
   void Stop() override {}
   void SetVolume(int) override {}
   void SetFullScreen(bool) override {}
+  bool PlaysWithoutSound() const override { return false; }
   std::size_t QueuedSegments() const override { return 0; }
   bool QueueSegment(const std::filesystem::path&, const std::wstring&) override { return false; }
   void PaintInterface(const platform::Bitmap&) override {}

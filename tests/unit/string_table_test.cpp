@@ -4,6 +4,8 @@
 
 #include "resources/answer_text.h"
 #include "resources/format_text.h"
+#include "resources/system_language.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace kestrova::resources {
@@ -126,6 +128,24 @@ TEST(StringTable, ServerLanguageIds) {
   EXPECT_EQ(StringTable::ServerLanguageId(4), 5);
   EXPECT_EQ(StringTable::ServerLanguageId(-1), -1);
   EXPECT_EQ(StringTable::ServerLanguageId(0), -1);
+}
+
+// A first start speaks the session's language: the first locale variable
+// set wins (LANGUAGE by its first preference), its language part decides.
+TEST(StringTable, TheSystemLanguageComesFromTheFirstLocaleVariableSet) {
+  EXPECT_EQ(LanguageOfLocale("ru_RU.UTF-8"), kLanguageRussian);
+  EXPECT_EQ(LanguageOfLocale("es"), kLanguageSpanish);
+  EXPECT_EQ(LanguageOfLocale("fr_CA@euro"), kLanguageFrench);
+  for (const char* other : {"de_DE.UTF-8", "C", "POSIX", "", "french", "rus"}) {
+    EXPECT_EQ(LanguageOfLocale(other), kLanguageEnglish) << other;
+  }
+  const test::ScopedEnvironment language("LANGUAGE", "");  // empty: passed over
+  const test::ScopedEnvironment all("LC_ALL", nullptr);
+  const test::ScopedEnvironment messages("LC_MESSAGES", "fr_FR.UTF-8");
+  const test::ScopedEnvironment lang("LANG", "ru_RU.UTF-8");
+  EXPECT_EQ(SystemLanguage(), kLanguageFrench);
+  const test::ScopedEnvironment preferences("LANGUAGE", "es_ES:fr:en");
+  EXPECT_EQ(SystemLanguage(), kLanguageSpanish);
 }
 
 TEST(StringTable, FormatNumberFillsThePlaceholderAndNothingElse) {

@@ -26,8 +26,10 @@ LanguageScreen::LanguageScreen() : CatalogueScreen(kLanguageScreen, kDefaultRows
 bool LanguageScreen::Enter(const ScreenEntry& entry) {
   mode_ = entry.mode;
   languageAtEntry_ = resources::Strings().Language();
-  const int stored = Data().settings.languageId;
-  ResetList(kLanguageCount, mode_ == kModeSettings && stored > 0 ? stored - 1 : 0);
+  // From the settings the stored choice, at a first start the language the
+  // texts are shown in (the session's).
+  const int language = mode_ == kModeSettings ? Data().settings.languageId : languageAtEntry_;
+  ResetList(kLanguageCount, language >= 1 && language <= kLanguageCount ? language - 1 : 0);
   return true;
 }
 

@@ -23,6 +23,7 @@ namespace {
 constexpr int kLogoX = 7;
 constexpr int kTextGap = 14;
 constexpr int kSoftKeyVideo = 87;  // the programme on air is a video of the catalogue
+constexpr int kNoSoundTextId = 137;  // "No sound device: playing without sound"
 
 }  // namespace
 
@@ -206,6 +207,12 @@ void PlayerScreen::LeaveWithError(const std::wstring& message) {
 void PlayerScreen::OnSegmentArrived() {
   ViewPlayer* player = Player();
   if (player == nullptr) return;
+  // Said once, before the first picture, which paints the interface with
+  // the pop-up around it.
+  if (!noSoundNoticeShown_ && player->PlaysWithoutSound()) {
+    noSoundNoticeShown_ = true;
+    ShowPopupById(false, kNoticeTitle, resources::Strings().Get(kNoSoundTextId), kNoKey, kNoKey);
+  }
   player->Play();
   player->SetVolume(volume_);
   if (player->QueuedSegments() <= kRefillBelowOrAt) RequestSetUp(false);

@@ -101,6 +101,8 @@ class PlayerScreen final : public CatalogueScreen {
   bool retryPending_ = false;  // a delayed set-up waits for its timer
   bool retryWaiter_ = false;   // ... and shows the waiter
   bool detailsWanted_ = false;  // the known video's details were asked for
+  // The notice that the channel plays without sound was shown; once a run.
+  bool noSoundNoticeShown_ = false;
 };
 
 }  // namespace kestrova::ui::screens

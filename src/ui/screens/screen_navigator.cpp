@@ -3,6 +3,7 @@
 #include <array>
 
 #include "resources/string_table.h"
+#include "resources/system_language.h"
 #include "ui/screens/catalogue_screen.h"
 #include "ui/screens/login_screen.h"
 #include "ui/view_host.h"
@@ -131,6 +132,9 @@ void ScreenNavigator::Start(ScreenManager& manager) {
   int first = kLoginScreen;
   if (firstStart) {
     first = kLanguageScreen;
+    // No language chosen yet: the list offers the session's own, and its
+    // title and soft keys speak it.
+    resources::Strings().SetLanguage(resources::SystemLanguage());
     if (CatalogueScreen* language = ScreenAt(manager, kLanguageScreen)) language->Enter({-1, kModeFirstStart});
   } else {
     resources::Strings().SetLanguage(settings.languageId);
