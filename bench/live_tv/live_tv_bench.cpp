@@ -9,11 +9,13 @@
 //   with the program's own message loop running;
 // - resident memory while playing, and the peak of the process;
 // - sound gaps: times the audio device ran dry after it had started.
+// With --link-kbps N the server sends the segments at most at N kbit/s (a
+// slow mobile link on loopback); --quality 1 lets the client choose by rate.
 // With --keep DIR every segment the player was given is also linked into
 // DIR (in order), so that scripts/bench-live-tv can decode the same
 // segments with ffmpeg.
 //
-//   live_tv [--seconds N] [--quality Q] [--keep DIR]
+//   live_tv [--seconds N] [--quality Q] [--link-kbps N] [--keep DIR]
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -59,6 +61,7 @@ constexpr double kReportEverySeconds = 30.0;
 struct Options {
   double seconds = kDefaultSeconds;
   int quality = kHighQuality;
+  int linkKbps = 0;  // 0: no limit
   std::filesystem::path keep;
 };
 
@@ -72,6 +75,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       if (options.seconds <= 0) return false;
     } else if (arg == "--quality") {
       options.quality = std::atoi(value);
+    } else if (arg == "--link-kbps") {
+      options.linkKbps = std::atoi(value);
+      if (options.linkKbps < 0) return false;
     } else if (arg == "--keep") {
       options.keep = value;
     } else {
@@ -165,7 +171,7 @@ int Fail(const char* what) {
 int Run(const Options& options) {
   test::TempDir serverDir;
   // Its own process: its CPU time is not ours.
-  test::ServerProcess server(serverDir);
+  test::ServerProcess server(serverDir, {"--link-kbps", std::to_string(options.linkKbps), "--request-timeout", "120"});
   if (server.Port() == 0) return Fail("the server did not come up");
 
   test::UiHarness::Options harness;
@@ -254,7 +260,7 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: live_tv [--seconds N] [--quality Q] [--keep DIR]\n");
+    std::fprintf(stderr, "usage: live_tv [--seconds N] [--quality Q] [--link-kbps N] [--keep DIR]\n");
     return 2;
   }
   return Run(options);
