@@ -118,7 +118,15 @@ void CKestrovaView::Compose() {
 
 void CKestrovaView::OnDraw() {
   window_.BeginPaint();
-  if (player_ && player_->IsPlaying()) return;  // the player owns the screen
+  if (player_ && player_->IsPlaying()) {
+    // The player owns the screen: a change of the interface around its
+    // picture (a pop-up closed, the volume changed) goes out through it.
+    if (!player_->IsFullScreen() && screenManager_.NeedsRedraw() && !offscreen_.Empty()) {
+      Compose();
+      player_->PaintInterface(offscreen_);
+    }
+    return;
+  }
   if (offscreen_.Empty()) return;
   Compose();
   window_.Present(offscreen_);

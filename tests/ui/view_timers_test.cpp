@@ -33,12 +33,13 @@ class FakePlayer : public ui::ViewPlayer {
   bool PlaysWithoutSound() const override { return false; }
   std::size_t QueuedSegments() const override { return 0; }
   bool QueueSegment(const std::filesystem::path&, const std::wstring&) override { return false; }
-  void PaintInterface(const platform::Bitmap&) override {}
+  void PaintInterface(const platform::Bitmap&) override { ++interfacePaints; }
 
   bool playing = true;
   bool fullScreen = false;
   bool lostSurface = false;
   int resumed = 0;
+  int interfacePaints = 0;
   int* closed = nullptr;
 };
 
@@ -181,7 +182,7 @@ TEST_F(ViewTest, TheOneSecondTimerRunsTheCurrentScreensStepAndRepaints) {
 }
 
 TEST_F(ViewTest, APlayingPlayerOwnsTheScreenAndComesBackAfterADisplayReset) {
-  ShowList({{L"A focused channel name far too long for its row", ui::kImageIconTv, -1, L""}});
+  auto& list = ShowList({{L"A focused channel name far too long for its row", ui::kImageIconTv, -1, L""}});
   int closed = 0;
   FakePlayer* player = nullptr;
   ui_.View().SetPlayerFactory([&](CKestrovaView&) {
@@ -195,6 +196,15 @@ TEST_F(ViewTest, APlayingPlayerOwnsTheScreenAndComesBackAfterADisplayReset) {
   const int paints = ui_.PaintCount();
   ui_.Paint();
   EXPECT_EQ(ui_.PaintCount(), paints);  // nothing painted while it plays
+  EXPECT_EQ(player->interfacePaints, 0);
+  // A change around the picture goes out through the player: a pop-up shown
+  // while it plays is taken away by a key, and the interface without it is
+  // handed over at once.
+  list.ShowPopup(false, L"Notice", L"Shown while playing", ui::kNoKey, ui::kNoKey);
+  ui_.KeyUp(platform::VK_F2);
+  EXPECT_FALSE(list.PopupShown());
+  EXPECT_EQ(player->interfacePaints, 1);
+  EXPECT_EQ(ui_.PaintCount(), paints);
 
   const std::wstring start = ui_.View().Tickers().Find(ui::kTickerFirstRow)->rotating;
   player->fullScreen = true;
