@@ -11,11 +11,13 @@
 // - sound gaps: times the audio device ran dry after it had started.
 // With --link-kbps N the server sends the segments at most at N kbit/s (a
 // slow mobile link on loopback); --quality 1 lets the client choose by rate.
+// With --link-switch S (and --link-kbps N) the limit is lifted and put back
+// every S seconds while measuring, through the server's /_link/kbps.
 // With --keep DIR every segment the player was given is also linked into
 // DIR (in order), so that scripts/bench-live-tv can decode the same
 // segments with ffmpeg.
 //
-//   live_tv [--seconds N] [--quality Q] [--link-kbps N] [--keep DIR]
+//   live_tv [--seconds N] [--quality Q] [--link-kbps N] [--link-switch S] [--keep DIR]
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -62,6 +64,7 @@ struct Options {
   double seconds = kDefaultSeconds;
   int quality = kHighQuality;
   int linkKbps = 0;  // 0: no limit
+  double linkSwitchSeconds = 0;  // 0: the limit stays
   std::filesystem::path keep;
 };
 
@@ -78,6 +81,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--link-kbps") {
       options.linkKbps = std::atoi(value);
       if (options.linkKbps < 0) return false;
+    } else if (arg == "--link-switch") {
+      options.linkSwitchSeconds = std::atof(value);
+      if (options.linkSwitchSeconds < 0) return false;
     } else if (arg == "--keep") {
       options.keep = value;
     } else {
@@ -130,6 +136,14 @@ class Sampler final : public platform::MessageTarget {
  public:
   Sampler(platform::UiLoop& loop, player::MediaPlayer& engine, double seconds)
       : loop_(loop), engine_(engine), seconds_(seconds), start_(Clock::now()) {}
+  // Every `every` seconds the server's send limit goes from `kbps` to none
+  // and back (it starts at `kbps`).
+  void SwitchLink(int port, int kbps, double every) {
+    port_ = port;
+    kbps_ = kbps;
+    switchEvery_ = every;
+    nextSwitch_ = every;
+  }
   platform::LRESULT WindowProc(std::uint32_t message, platform::WPARAM, platform::LPARAM) override {
     if (message != platform::WM_TIMER) return 0;
     rssMaxKb_ = std::max(rssMaxKb_, StatusKb("VmRSS"));
@@ -140,9 +154,22 @@ class Sampler final : public platform::MessageTarget {
                    engine_.Video().PicturesDrawn(), engine_.Audio().Underruns());
       nextReport_ += kReportEverySeconds;
     }
+    if (switchEvery_ > 0 && elapsed >= nextSwitch_) {
+      limited_ = !limited_;
+      const int kbps = limited_ ? kbps_ : 0;
+      httplib::Client server("127.0.0.1", port_);
+      const auto answer = server.Get("/_link/kbps?set=" + std::to_string(kbps));
+      const player::VideoLayout layout = engine_.Video().Layout();
+      std::fprintf(stderr, "live_tv: %.0f s: link limit %d kbit/s (%s), playing %dx%d, %d sound gaps\n", elapsed,
+                   kbps, answer && answer->status == 200 ? "set" : "NOT set", layout.frameWidth, layout.frameHeight,
+                   engine_.Audio().Underruns());
+      nextSwitch_ += switchEvery_;
+      ++switches_;
+    }
     if (elapsed >= seconds_) loop_.PostQuit(0);
     return 0;
   }
+  int Switches() const { return switches_; }
   long RssMaxKb() const { return rssMaxKb_; }
   int NotPlayingSamples() const { return notPlayingSamples_; }
 
@@ -154,6 +181,12 @@ class Sampler final : public platform::MessageTarget {
   double nextReport_ = kReportEverySeconds;
   long rssMaxKb_ = 0;
   int notPlayingSamples_ = 0;
+  int port_ = 0;
+  int kbps_ = 0;
+  double switchEvery_ = 0;
+  double nextSwitch_ = 0;
+  bool limited_ = true;
+  int switches_ = 0;
 };
 
 int IndexOfFolder(const model::FolderNode& folder, int id) {
@@ -213,6 +246,7 @@ int Run(const Options& options) {
 
   ui.RunFor(std::chrono::duration_cast<std::chrono::milliseconds>(kWarmUp));
   Sampler sampler(ui.Loop(), engine, options.seconds);
+  if (options.linkSwitchSeconds > 0) sampler.SwitchLink(server.Port(), options.linkKbps, options.linkSwitchSeconds);
   const int picturesBefore = engine.Video().PicturesDrawn();
   const int gapsBefore = engine.Audio().Underruns();
   const double cpuBefore = CpuSeconds();
@@ -247,6 +281,7 @@ int Run(const Options& options) {
               static_cast<double>(sampler.RssMaxKb()) / 1024.0, static_cast<double>(peakKb) / 1024.0);
   std::printf("sound gaps (device ran dry after starting): %d since Watch, %d while measured (goal 0)\n", gaps,
               gaps - gapsBefore);
+  if (sampler.Switches() > 0) std::printf("link limit switched %d times while measured\n", sampler.Switches());
   std::printf("player not playing at %d of the %.0f samples; still playing at the end: %s\n",
               sampler.NotPlayingSamples(), wall * 1000.0 / kSamplePeriodMs, stillPlaying ? "yes" : "no");
   // For scripts/bench-live-tv.
@@ -260,7 +295,7 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: live_tv [--seconds N] [--quality Q] [--link-kbps N] [--keep DIR]\n");
+    std::fprintf(stderr, "usage: live_tv [--seconds N] [--quality Q] [--link-kbps N] [--link-switch S] [--keep DIR]\n");
     return 2;
   }
   return Run(options);
