@@ -56,18 +56,29 @@ void FetchFolderLogos(const TransferScope& scope, model::DataState& data, model:
     return std::any_of(folder.entries.begin(), folder.entries.end(),
                        [&key](const auto& entry) { return model::DataState::LogoKey(*entry) == key; });
   };
+  // The level's own logos never make room for each other: fetching stops
+  // before the next logo, at its largest, could take the budget beyond what
+  // the level already holds.
+  constexpr std::size_t kLargestLogo = std::size_t{kLogoMaxWidth} * kLogoMaxHeight * sizeof(std::uint32_t);
   std::vector<model::PictureKey> dropped;
+  std::size_t ownBytes = 0;
   bool full = false;
   for (const auto& entry : folder.entries) {
     if (entry->noLogo != 0 || entry->reloadEntry != 0) continue;
+    full = full || ownBytes + kLargestLogo > data.pictures.Limit();
     if (full) {
       entry->logoDropped = entry->logoSize > 0 ? 1 : 0;
       continue;
     }
     platform::ArgbImage image = FetchLogoImage(scope, entry->logoLink, entry->logoSize);
     if (image.Empty()) continue;
+    const std::size_t bytes = static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height()) *
+                              sizeof(std::uint32_t);
     dropped.clear();
     data.KeepLogo(*entry, std::move(image), dropped);
+    ownBytes += bytes;
+    // Pictures on screen may leave less room than that: then the first
+    // logo that does not fit, or pushes out one of the level's, ends it.
     full = entry->logoDropped != 0 || std::any_of(dropped.begin(), dropped.end(), ownEntry);
   }
 }
