@@ -50,8 +50,8 @@ class DataState {
   int accountBalance = 0;       // attribute "account" of the balance answer
   std::wstring feedbackMessage;  // the feedback answer's "message"
 
-  // The memory budget of the decoded logos and previews held below; it
-  // follows the records' rule (model/picture_budget.h).
+  // The memory budget of the decoded channel logos held below; it follows
+  // the records' rule (model/picture_budget.h).
   PictureBudget pictures;
 
   // ---- Lists, records in answer order ----

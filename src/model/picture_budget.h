@@ -1,5 +1,6 @@
-// One memory budget for every decoded picture held for the catalogue
-// (channel logos, video previews), counted in decoded bytes. When a new
+// One memory budget for the decoded pictures held for the catalogue, counted
+// in decoded bytes; the channel logos are kept within it (the few preview
+// pictures of the details screen are bounded on their own). When a new
 // picture would not fit, the pictures shown least recently make room; a
 // picture drawn in the latest frame is on screen and never makes room. The
 // budget only counts: the holder of the pictures drops the ones it names
