@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "model/catalogue_records.h"
+#include "model/data_state.h"
 #include "net/network_context.h"
 #include "net/picture_download.h"
 #include "platform/sdl_handles.h"
@@ -68,7 +69,8 @@ int Serve(const char* folder) {
 
 int FetchLogos(const char* url, int bytes, int count) {
   net::NetworkContext network;
-  model::FolderNode folder;
+  model::DataState data;
+  model::FolderNode& folder = *data.channelRoot;
   const std::string link(url);
   for (int i = 0; i < count; ++i) {
     auto item = std::make_unique<model::CatalogueItem>();
@@ -77,7 +79,7 @@ int FetchLogos(const char* url, int bytes, int count) {
     item->logoSize = bytes;
     folder.entries.push_back(std::move(item));
   }
-  net::FetchFolderLogos(network, folder);
+  net::FetchFolderLogos(network, data, folder);
   int kept = 0;
   std::size_t pixels = 0;
   for (const auto& item : folder.entries) {
@@ -85,7 +87,7 @@ int FetchLogos(const char* url, int bytes, int count) {
     ++kept;
     pixels += static_cast<std::size_t>(item->logoImage.Width()) * static_cast<std::size_t>(item->logoImage.Height());
   }
-  std::printf("logos_kept=%d logo_pixels=%zu ", kept, pixels);
+  std::printf("logos_kept=%d logo_pixels=%zu budget_held=%zu ", kept, pixels, data.pictures.Held());
   PrintMemory();
   return 0;
 }

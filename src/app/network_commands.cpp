@@ -140,6 +140,20 @@ RequestResultPtr NextPreview(const NetworkTask& task, const net::ApiContext& api
   return result;
 }
 
+// A dropped logo fetched again into the screen's delivery, like a preview
+// picture; the screen keeps it in the data state on its own thread. Always
+// ok: a failed download delivers an empty picture.
+RequestResultPtr LogoAgain(const NetworkTask& task, const net::ApiContext& api) {
+  const std::shared_ptr<ui::PreviewDelivery>& delivery = task.parameters.preview;
+  if (delivery && !task.parameters.text.empty()) {
+    delivery->picture = net::FetchLogoImage(api.Transfers(), task.parameters.text, task.parameters.index);
+    delivery->done.store(true, std::memory_order_release);
+  }
+  auto result = net::NewRequestResult();
+  result->ok = true;
+  return result;
+}
+
 }  // namespace
 
 RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContext& api) {
@@ -188,12 +202,14 @@ RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContex
     case model::kCommandNextProgramme: return CurrentProgramme(task, api, net::kNextBlock);
     case model::kCommandVideoDetails: return net::VideoDetails(api, p.videoId, api.data.videoDetail);
     case model::kCommandNextPreview: return NextPreview(task, api);
+    case model::kCommandLogoAgain: return LogoAgain(task, api);
     default: return nullptr;  // 25 runs on its own worker; 26, 27 and unknown ids give none
   }
 }
 
 bool UsesDataState(int command) {
-  return command != model::kCommandNextPreview && command != model::kCommandStreamSetup;
+  return command != model::kCommandNextPreview && command != model::kCommandLogoAgain &&
+         command != model::kCommandStreamSetup;
 }
 
 }  // namespace kestrova::app

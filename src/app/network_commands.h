@@ -18,10 +18,10 @@ namespace kestrova::app {
 model::RequestResultPtr RunNetworkCommand(const NetworkTask& task, const net::ApiContext& api);
 
 // Whether the command touches the data state and so waits for its turn
-// (DataTurns). Two do not: the preview picture goes into the screen's own
-// delivery, and the stream set-up keeps its measurements in the live-stream
-// state, behind that state's own lock. Waiting for either would hold a
-// user's command up behind a download.
+// (DataTurns). Three do not: the preview picture and a logo fetched again
+// go into the screen's own delivery, and the stream set-up keeps its
+// measurements in the live-stream state, behind that state's own lock.
+// Waiting for any of them would hold a user's command up behind a download.
 bool UsesDataState(int command);
 
 }  // namespace kestrova::app

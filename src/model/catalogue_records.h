@@ -33,6 +33,10 @@ struct CatalogueItem {
   int noLogo = 0;                // 1 on the special entries: no logo is fetched
   int reloadEntry = 0;           // 1 on entry 10001
   platform::ArgbImage logoImage;  // the decoded logo; empty when there is none
+  // 1 when the entry has a logo that is not held for want of room in the
+  // pictures' memory budget (dropped, or not fetched while the budget was
+  // full): it is fetched again from logoLink when a screen draws the entry.
+  int logoDropped = 0;
   RecordList<ProgrammeDay> programmeDays;
 };
 

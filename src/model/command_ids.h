@@ -38,10 +38,13 @@ enum NetworkCommand : int {
   kCommandNextProgramme = 31,
   kCommandVideoDetails = 32,
   kCommandNextPreview = 33,
+  // A logo that was dropped to keep the pictures within their memory budget,
+  // fetched again for the screen that draws it.
+  kCommandLogoAgain = 35,
 };
 
 inline constexpr int kFirstCommand = 1;
-inline constexpr int kLastCommand = 33;
+inline constexpr int kLastCommand = 35;  // 34 is not a command (below)
 
 // Not a command: the player's verdict on each segment, handed to the player
 // screen like a result whose ok flag is 1 when the segment plays and 0 when

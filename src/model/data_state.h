@@ -5,10 +5,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/catalogue_records.h"
 #include "model/help_records.h"
 #include "model/live_stream.h"
+#include "model/picture_budget.h"
 #include "model/preview_sequence.h"
 #include "model/programme_records.h"
 #include "model/record_list.h"
@@ -48,6 +50,10 @@ class DataState {
   int accountBalance = 0;       // attribute "account" of the balance answer
   std::wstring feedbackMessage;  // the feedback answer's "message"
 
+  // The memory budget of the decoded channel logos held below; it follows
+  // the records' rule (model/picture_budget.h).
+  PictureBudget pictures;
+
   // ---- Lists, records in answer order ----
   RecordList<CountryRecord> countries;
   RecordList<OperatorRecord> operators;
@@ -80,6 +86,20 @@ class DataState {
 
   // A fresh root level "ROOT" that is both root and current level.
   void ResetChannelTree();
+  // Frees the entries of the level and the levels below, as a reload does.
+  void ClearLevel(FolderNode& level);
+
+  // Keeps the decoded logo for the entry within the pictures' budget: the
+  // pictures shown least recently are dropped to make room (their keys are
+  // appended to `dropped`). A logo that cannot fit beside the pictures on
+  // screen is not kept and is marked to be fetched again when shown.
+  void KeepLogo(CatalogueItem& item, platform::ArgbImage logo, std::vector<PictureKey>& dropped);
+  // The entry's logo is drawn in the frame being drawn: it stays on screen.
+  void ShowLogo(const CatalogueItem& item) { pictures.Touch(LogoKey(item)); }
+  static PictureKey LogoKey(const CatalogueItem& item) { return PictureKey::Of(&item); }
+  // Frees the pictures the budget named to make room; their records keep
+  // their links, so the pictures can be fetched again.
+  void DropPictures(const std::vector<PictureKey>& dropped);
   // Frees every list and tree (end of the session); the roots are fresh.
   void FreeDataLists();
 

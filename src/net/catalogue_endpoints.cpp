@@ -126,7 +126,7 @@ model::RequestResultPtr ChannelCatalogue(const ApiContext& api, int selectedEntr
   const std::int64_t serverNow = api.network.ServerNow();
   EndpointCall call;
   call.refreshList = [&] {
-    if (node.loaded != 0) node.ClearEntries();
+    if (node.loaded != 0) api.data.ClearLevel(node);
     node.loaded = 1;
   };
   call.request = FormatRequest(kCatalogueFormat,
@@ -135,7 +135,7 @@ model::RequestResultPtr ChannelCatalogue(const ApiContext& api, int selectedEntr
   call.readRoot = [&](const XmlElement& root, model::RequestResult&) { ReadLevel(root, node, serverNow); };
   model::RequestResultPtr result = RunEndpoint(api, call);
   // Logos come after the answer, so the level is complete even when they fail.
-  FetchFolderLogos(api.Transfers(), node);
+  FetchFolderLogos(api.Transfers(), api.data, node);
   // The start-up chains go on with an empty level when the catalogue fails.
   result->ok = true;
   return result;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/catalogue_records.h"
+#include "model/data_state.h"
 #include "model/preview_sequence.h"
 #include "model/programme_records.h"
 #include "net/network_context.h"
@@ -30,13 +31,21 @@ inline constexpr int kLogoMaxWidth = 96;
 inline constexpr int kLogoMaxHeight = 64;
 inline constexpr int kPreviewMaxSide = 320;
 
+// The decoded logo at the URL, read into a buffer of the announced size;
+// empty when the size is unusable or the download or decoding fails.
+platform::ArgbImage FetchLogoImage(const TransferScope& scope, std::wstring_view url, int announcedSize);
+
 // Downloads and decodes the item's logo into its logo image. A failed or
 // refused download leaves the item without a logo; nothing is reported.
 void FetchLogo(const TransferScope& scope, model::CatalogueItem& item);
 
-// FetchLogo for every entry of the level in list order, except the special
-// entries, which have no logo.
-void FetchFolderLogos(const TransferScope& scope, model::FolderNode& folder);
+// The logos of the level's entries in list order (the special entries have
+// none), each kept within the data state's pictures' budget. Once the
+// budget holds no more room than what this level's own logos take, the
+// remaining logos are not fetched now but marked to be fetched when shown:
+// a level of thousands of channels keeps its first logos and loads the
+// others as the user scrolls to them.
+void FetchFolderLogos(const TransferScope& scope, model::DataState& data, model::FolderNode& folder);
 
 // Downloads the next numbered picture (number = pictures held + 1) and
 // appends it, also when it is none. Without a video nothing happens.

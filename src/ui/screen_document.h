@@ -18,7 +18,8 @@ namespace kestrova::ui {
 
 class Screen;
 
-// Where a preview picture download (command 33) leaves its picture: the
+// Where a picture download (a preview, command 33, or a logo fetched
+// again, command 35) leaves its picture: the
 // worker fills `picture` and then sets `done`; the screen takes the picture
 // on its own thread once `done` is set, so the two never touch it at once.
 struct PreviewDelivery {
@@ -35,7 +36,7 @@ struct PreviewDelivery {
 struct CommandParameters {
   std::wstring login;         // 1, 3
   std::wstring password;      // 1, 3
-  int index = -1;             // 12 short number, 13 opened entry, 24 help theme
+  int index = -1;             // 12 short number, 13 opened entry, 24 help theme, 35 logo size
   model::ChannelKey channel;  // 14, 15
   int channelId = 0;          // 25 the channel to stream, 30, 31
   std::int64_t date = 0;      // 15 from the day choice
@@ -47,8 +48,8 @@ struct CommandParameters {
   int buyType = 0;            // 19
   std::wstring email;         // 22
   std::wstring phone;         // 22
-  std::wstring text;          // 22 feedback text, 28 gift code, 33 picture URL
-  std::shared_ptr<PreviewDelivery> preview;  // 33: receives the picture
+  std::wstring text;          // 22 feedback text, 28 gift code, 33 and 35 picture URL
+  std::shared_ptr<PreviewDelivery> preview;  // 33, 35: receives the picture
 };
 
 class ScreenDocument {

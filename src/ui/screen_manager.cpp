@@ -102,6 +102,8 @@ void ScreenManager::Paint(platform::Canvas& target) {
   if (needsRedraw_ && !backBuffer_.Empty()) {
     platform::Canvas canvas(backBuffer_);
     canvas.Fill(backBuffer_.Bounds(), current_ != nullptr ? current_->Background() : kScreenBackground);
+    // The pictures this drawing shows are the ones on screen from now on.
+    if (data_ != nullptr) data_->Data().pictures.StartFrame();
     if (current_ != nullptr && painter_ != nullptr) current_->Draw(*painter_, canvas);
   }
   target.Copy(backBuffer_, 0, 0);

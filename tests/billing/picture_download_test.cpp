@@ -7,6 +7,7 @@
 
 #include "billing_fixture.h"
 #include "model/catalogue_records.h"
+#include "model/data_state.h"
 #include "model/programme_records.h"
 #include "net/picture_download.h"
 #include "support/loopback_server.h"
@@ -72,7 +73,8 @@ TEST_F(PictureDownloadTest, UnusableLogoSizesAndSpecialEntriesFetchNothing) {
   ClearRequests();
 
   // The special entries of a package never fetch.
-  model::FolderNode folder;
+  model::DataState data;
+  model::FolderNode& folder = *data.channelRoot;
   for (const int id : {model::CatalogueItem::kBuyPackageId, model::CatalogueItem::kReloadPackageId}) {
     auto special = std::make_unique<model::CatalogueItem>();
     special->logoLink = item->logoLink;
@@ -84,7 +86,7 @@ TEST_F(PictureDownloadTest, UnusableLogoSizesAndSpecialEntriesFetchNothing) {
   }
   folder.entries.push_back(CatalogueChannel());
   ClearRequests();
-  net::FetchFolderLogos(Doc().Network(), folder);
+  net::FetchFolderLogos(Doc().Network(), data, folder);
   EXPECT_TRUE(folder.entries[0]->logoImage.Empty());
   EXPECT_TRUE(folder.entries[1]->logoImage.Empty());
   EXPECT_FALSE(folder.entries[2]->logoImage.Empty());
@@ -144,7 +146,8 @@ TEST_F(PictureDownloadTest, HostileLogosAndPreviewsAreKeptSmallOrRefused) {
   const auto sos = std::search(scans.begin() + 2, scans.end(), startOfScan.begin(), startOfScan.end()) - scans.begin();
   const std::vector<std::uint8_t> extra = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0x12};
   for (int i = 0; i < 200; ++i) scans.insert(scans.begin() + sos, extra.begin(), extra.end());
-  model::FolderNode folder;
+  model::DataState data;
+  model::FolderNode& folder = *data.channelRoot;
   struct Logo {
     std::string path;
     std::vector<std::uint8_t> bytes;
@@ -164,7 +167,7 @@ TEST_F(PictureDownloadTest, HostileLogosAndPreviewsAreKeptSmallOrRefused) {
     folder.entries.push_back(std::move(item));
   }
   folder.entries.push_back(CatalogueChannel());
-  net::FetchFolderLogos(Doc().Network(), folder);
+  net::FetchFolderLogos(Doc().Network(), data, folder);
   for (std::size_t i = 0; i < logos.size(); ++i) {
     SCOPED_TRACE(logos[i].path);
     EXPECT_EQ(folder.entries[i]->logoImage.Width(), logos[i].width);

@@ -30,6 +30,7 @@ void DrawChannelCard(Painter& painter, platform::Canvas& target, const model::Ca
   int textLeft = kTextGap;
   const platform::ArgbImage& logo = channel->logoImage;
   if (!logo.Empty()) {
+    if (painter.Data() != nullptr) painter.Data()->ShowLogo(*channel);
     target.Blend(logo, kLogoX, top + (kCardHeight - logo.Height()) / 2);
     textLeft = kLogoX + logo.Width() + kTextGap;
   }

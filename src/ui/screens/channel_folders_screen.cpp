@@ -1,6 +1,7 @@
 #include "ui/screens/channel_folders_screen.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "model/command_ids.h"
 #include "ui/bars.h"
@@ -41,6 +42,7 @@ bool ChannelFoldersScreen::HasHeaderArea() const { return Folder().showTop != 0 
 model::CatalogueItem* ChannelFoldersScreen::SelectedEntry() const { return EntryAt(Folder(), selection_); }
 
 bool ChannelFoldersScreen::Enter(const ScreenEntry&) {
+  logos_.Forget();
   const model::FolderNode& folder = Folder();
   const int count = static_cast<int>(folder.entries.size());
   const bool header = HasHeaderArea();
@@ -161,6 +163,10 @@ void ChannelFoldersScreen::OnPopupKey(int key) {
 }
 
 void ChannelFoldersScreen::OnRequestDone(int command, model::RequestResultPtr result) {
+  if (command == model::kCommandLogoAgain) {
+    if (logos_.TakeArrived(Data())) Owner()->SetNeedsRedraw();
+    return;
+  }
   if (command == model::kCommandFolderPayment) {
     if (ShowPaymentOutcome(*this, result)) Submit(model::kCommandCatalogue);
     return;
@@ -186,6 +192,7 @@ void ChannelFoldersScreen::Draw(Painter& painter, platform::Canvas& target) {
       DrawButtonRow(painter, target, row, entry->name, selected, kTickerFirstRow + row);
       continue;
     }
+    if (auto request = logos_.Show(Data(), *entry)) Submit(model::kCommandLogoAgain, std::move(*request), false);
     ListRowParts parts;
     if (kind == EntryKind::kSubFolder && entry->logoImage.Empty()) parts.leftIcon = kImageIconFolder;
     if (kind == EntryKind::kChannel) parts.rightIcon = kImageArrowRight;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "ui/screens/catalogue_screen.h"
+#include "ui/screens/logo_refetch.h"
 
 namespace kestrova::ui::screens {
 
@@ -45,6 +46,7 @@ class ChannelFoldersScreen final : public CatalogueScreen {
 
   std::map<int, Position> positions_;  // by folder id
   bool offerShown_ = false;
+  LogoRefetch logos_;  // dropped logos of the level, asked for again as they are drawn
 };
 
 }  // namespace kestrova::ui::screens

@@ -277,6 +277,7 @@ void PlayerScreen::Draw(Painter& painter, platform::Canvas& target) {
   int textLeft = kTextGap;
   if (channel_ != nullptr && !channel_->logoImage.Empty()) {
     const platform::ArgbImage& logo = channel_->logoImage;
+    if (painter.Data() != nullptr) painter.Data()->ShowLogo(*channel_);
     target.Blend(logo, kLogoX, top + (kCardHeight - logo.Height()) / 2);
     textLeft = kLogoX + logo.Width() + kTextGap;
   }
