@@ -28,18 +28,29 @@ std::uint32_t AudioOutput::DeviceVolume(int level) {
   return v | (v << kRightShift);
 }
 
+AudioOutput::Buffers AudioOutput::MakeBuffers(std::size_t size, int count) {
+  Buffers buffers;
+  for (int i = 0; i < count; ++i) {
+    auto buffer = std::make_unique<Buffer>();
+    buffer->data.assign(size, 0);
+    buffer->header.data = buffer->data.data();
+    buffer->header.length = size;
+    buffers.push_back(std::move(buffer));
+  }
+  return buffers;
+}
+
+bool AudioOutput::IsCurrent(const platform::WaveHeader& header) const {
+  return std::any_of(buffers_.begin(), buffers_.end(), [&](const auto& buffer) { return &buffer->header == &header; });
+}
+
 platform::Status AudioOutput::OpenAudio(int channels, long rate, long frameRateNumerator,
                                         long frameRateDenominator) {
   CloseAudio();
   const std::size_t size = PcmBlockSize(channels, rate, frameRateNumerator, frameRateDenominator);
   const int count = BufferCount(frameRateNumerator, frameRateDenominator);
   if (size == 0) return platform::Status::Failure("no PCM block size for this sound");
-  data_.assign(size * static_cast<std::size_t>(count), 0);
-  headers_.assign(static_cast<std::size_t>(count), platform::WaveHeader{});
-  for (std::size_t i = 0; i < headers_.size(); ++i) {
-    headers_[i].data = data_.data() + i * size;
-    headers_[i].length = size;
-  }
+  buffers_ = MakeBuffers(size, count);
   bufferSize_ = size;
   current_ = 0;
   {
@@ -48,11 +59,12 @@ platform::Status AudioOutput::OpenAudio(int channels, long rate, long frameRateN
   }
   auto device = platform::WaveOut::Open({channels, static_cast<int>(rate)}, &AudioOutput::OnBufferDone, this);
   if (!device) {
-    data_.clear();
-    headers_.clear();
+    buffers_.clear();
     bufferSize_ = 0;
     return platform::Status::Failure("the sound device cannot be opened");
   }
+  channels_ = channels;
+  rate_ = rate;
   const std::lock_guard guard(lock_);
   device->SetVolume(DeviceVolume(volumeLevel_));
   if (held_) device->Hold(true);
@@ -61,10 +73,37 @@ platform::Status AudioOutput::OpenAudio(int channels, long rate, long frameRateN
   return {};
 }
 
+platform::Status AudioOutput::ChangeFormat(int channels, long rate, long frameRateNumerator,
+                                           long frameRateDenominator) {
+  if (!device_ || channels != channels_ || rate != rate_) {
+    Drain();
+    CloseAudio();
+    return OpenAudio(channels, rate, frameRateNumerator, frameRateDenominator);
+  }
+  const std::size_t size = PcmBlockSize(channels, rate, frameRateNumerator, frameRateDenominator);
+  const int count = BufferCount(frameRateNumerator, frameRateDenominator);
+  if (size == 0) return platform::Status::Failure("no PCM block size for this sound");
+  if (size == bufferSize_ && count == static_cast<int>(buffers_.size())) return {};
+  Buffers fresh = MakeBuffers(size, count);
+  const std::lock_guard guard(lock_);
+  // Every buffer still in the device now belongs to an earlier layout and
+  // takes a place among the new ones until it comes back, so no more than
+  // `count` are ever queued.
+  const int queued = static_cast<int>(buffers_.size()) - freeCount_;
+  if (retiredQueued_ == 0) retired_.clear();
+  for (auto& buffer : buffers_) retired_.push_back(std::move(buffer));
+  retiredQueued_ = queued;
+  buffers_ = std::move(fresh);
+  bufferSize_ = size;
+  current_ = 0;
+  freeCount_ = count - queued;
+  return {};
+}
+
 void AudioOutput::Drain() {
   std::unique_lock guard(lock_);
   if (!device_) return;
-  const int count = static_cast<int>(headers_.size());
+  const int count = static_cast<int>(buffers_.size());
   returned_.wait(guard, [&] { return freeCount_ >= count || aborted_; });
 }
 
@@ -80,9 +119,9 @@ void AudioOutput::Hold(bool held) {
 }
 
 void AudioOutput::WriteAudio(std::span<const std::uint8_t> data) {
-  if (!device_ || headers_.empty()) return;
+  if (!device_ || buffers_.empty()) return;
   while (!data.empty()) {
-    platform::WaveHeader& header = headers_[current_];
+    platform::WaveHeader& header = buffers_[current_]->header;
     const std::size_t room = bufferSize_ - header.user;
     if (data.size() < room) {
       std::memcpy(header.data + header.user, data.data(), data.size());
@@ -99,13 +138,13 @@ void AudioOutput::WriteAudio(std::span<const std::uint8_t> data) {
       returned_.wait(guard, [this] { return freeCount_ > 0 || aborted_; });
       if (aborted_) return;
     }
-    current_ = (current_ + 1) % headers_.size();
-    headers_[current_].user = 0;
+    current_ = (current_ + 1) % buffers_.size();
+    buffers_[current_]->header.user = 0;
     data = data.subspan(room);
   }
 }
 
-void AudioOutput::OnBufferDone(void* instance, platform::WaveHeader&) {
+void AudioOutput::OnBufferDone(void* instance, platform::WaveHeader& header) {
   auto& output = *static_cast<AudioOutput*>(instance);
   // The picture first: drawing delays the next wake-up of the playback
   // thread, never the reverse.
@@ -113,6 +152,7 @@ void AudioOutput::OnBufferDone(void* instance, platform::WaveHeader&) {
   {
     const std::lock_guard guard(output.lock_);
     ++output.freeCount_;
+    if (output.retiredQueued_ > 0 && !output.IsCurrent(header)) --output.retiredQueued_;
   }
   output.returned_.notify_all();
 }
@@ -126,8 +166,12 @@ void AudioOutput::CloseAudio() {
   }
   // Closing returns every queued buffer through OnBufferDone first.
   device.reset();
-  data_.clear();
-  headers_.clear();
+  buffers_.clear();
+  retired_.clear();
+  {
+    const std::lock_guard guard(lock_);
+    retiredQueued_ = 0;
+  }
   bufferSize_ = 0;
   current_ = 0;
 }

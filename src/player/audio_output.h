@@ -53,6 +53,11 @@ class AudioOutput {
   // Allocates the buffers for this format and opens the device; fails when
   // the format has no block size or the device cannot be opened.
   platform::Status OpenAudio(int channels, long rate, long frameRateNumerator, long frameRateDenominator);
+  // For the next segment. Only the frame rate changed: the open device
+  // keeps playing what is queued while new buffers of the new block size
+  // take over, so no gap is heard. A new sound format: what is queued plays
+  // out and the device is opened again for it.
+  platform::Status ChangeFormat(int channels, long rate, long frameRateNumerator, long frameRateDenominator);
   // Copies PCM into the buffers, queues every buffer that becomes full, and
   // waits while none is free. Returns early once Abort was called.
   void WriteAudio(std::span<const std::uint8_t> data);
@@ -72,7 +77,7 @@ class AudioOutput {
   void Abort();
 
   bool IsOpen() const { return device_ != nullptr; }
-  int BufferCountOpen() const { return static_cast<int>(headers_.size()); }
+  int BufferCountOpen() const { return static_cast<int>(buffers_.size()); }
   std::size_t BufferSize() const { return bufferSize_; }
   int FreeCount() const;
   // Times the device ran dry while playing (a gap in the sound), over every
@@ -85,8 +90,22 @@ class AudioOutput {
 
   AudioListener& listener_;
   std::unique_ptr<platform::WaveOut> device_;
-  std::vector<std::uint8_t> data_;              // buffer count x buffer size
-  std::vector<platform::WaveHeader> headers_;   // one per buffer; header.user = fill position
+  struct Buffer {
+    platform::WaveHeader header;  // header.user = fill position
+    std::vector<std::uint8_t> data;
+  };
+  using Buffers = std::vector<std::unique_ptr<Buffer>>;
+  static Buffers MakeBuffers(std::size_t size, int count);
+  // Whether the header is one of the current layout's buffers; under lock_.
+  bool IsCurrent(const platform::WaveHeader& header) const;
+
+  Buffers buffers_;  // the ring being filled, in order
+  // An earlier layout's buffers, kept until the device has given back every
+  // one of them (retiredQueued_, under lock_, counts those still out).
+  Buffers retired_;
+  int retiredQueued_ = 0;
+  int channels_ = 0;
+  long rate_ = 0;
   std::size_t bufferSize_ = 0;
   std::size_t current_ = 0;  // the buffer being filled
   int volumeLevel_ = kMaxVolumeLevel;

@@ -77,10 +77,13 @@ std::pair<long, long> MediaPlayer::SegmentFrameRate() const {
   return {kDefaultFrameRate, 1};
 }
 
-platform::Status MediaPlayer::OpenAudioForStream() {
+platform::Status MediaPlayer::OpenAudioForStream(bool keepDevice) {
   const std::size_t size = PcmBlockSize(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
   if (size == 0) return platform::Status::Failure("no PCM block size for this sound");
   pcm_.assign(size, 0);
+  if (keepDevice) {
+    return audioOut_.ChangeFormat(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
+  }
   return audioOut_.OpenAudio(audio_.Channels(), audio_.Rate(), frameRateNumerator_, frameRateDenominator_);
 }
 
@@ -174,14 +177,12 @@ bool MediaPlayer::NextSegment() {
     // Each segment brings its own frame rate (another quality may have
     // another one): one block of sound per picture must last one frame
     // period of this segment, or the pictures would run at the wrong speed.
-    // What is queued plays out first, so no sound is dropped.
+    // What is queued plays on, so no sound is dropped or cut.
     const auto frameRate = SegmentFrameRate();
     if (audio_.FormatChanged() || frameRate != std::pair{frameRateNumerator_, frameRateDenominator_}) {
       std::tie(frameRateNumerator_, frameRateDenominator_) = frameRate;
-      audioOut_.Drain();
-      audioOut_.CloseAudio();
       // The new sound cannot be played: playback ends, as at a dry queue.
-      if (!OpenAudioForStream()) return false;
+      if (!OpenAudioForStream(true)) return false;
     }
     if (reader_.ReadBlock(pcm_)) return true;
     // Not a single block (sound only, or damaged): dropped at once.

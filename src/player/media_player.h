@@ -110,7 +110,9 @@ class MediaPlayer final : private AudioListener {
   // Fails, still in state 0, when no segment can be opened or no sound.
   platform::Status OpenFirst();
   // The audio output for the active Vorbis format and the kept frame rate.
-  platform::Status OpenAudioForStream();
+  // With `keepDevice` (between segments) an open device of the same sound
+  // format plays on through a change of frame rate.
+  platform::Status OpenAudioForStream(bool keepDevice = false);
   // The frame rate of the open segment: its Theora stream's, else 25/1.
   std::pair<long, long> SegmentFrameRate() const;
   // A device buffer came back (audio notification thread).

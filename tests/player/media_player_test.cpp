@@ -295,6 +295,31 @@ TEST(MediaPlayer, EachSegmentPacesItsPicturesByItsOwnFrameRate) {
   rig.player->Close();
 }
 
+// A change of frame rate between segments of the same sound keeps the
+// device playing: the new buffers take over while the old ones are still
+// out, so the change waits for nothing (here the device is held) and the
+// device is not opened again, which would leave a gap.
+TEST(MediaPlayer, AChangeOfFrameRateKeepsTheDevicePlayingWhatIsQueued) {
+  PlayerRig rig;
+  ASSERT_TRUE(rig.window);
+  ASSERT_TRUE(rig.player->AttachView(*rig.view));
+  AudioOutput& audio = rig.player->Audio();
+  audio.Hold(true);
+  ASSERT_TRUE(audio.OpenAudio(2, 22050, 15, 1));
+  ASSERT_EQ(audio.BufferCountOpen(), 5);
+  const std::vector<std::uint8_t> block(audio.BufferSize(), 0);
+  for (int i = 0; i < 4; ++i) audio.WriteAudio(block);  // four out, one free: no wait
+  EXPECT_EQ(audio.FreeCount(), 1);
+  ASSERT_TRUE(audio.ChangeFormat(2, 22050, 10, 1));
+  EXPECT_EQ(audio.BufferCountOpen(), 3);
+  EXPECT_EQ(audio.BufferSize(), 8820U);
+  EXPECT_EQ(audio.FreeCount(), -1);  // the four still out take places among the three
+  audio.Hold(false);
+  EXPECT_TRUE(rig.WaitFor([&] { return audio.FreeCount() == 3; }));
+  EXPECT_TRUE(audio.IsOpen());
+  rig.player->Close();
+}
+
 // No sound device: a driver that does not exist, or one that starts but
 // cannot open its device (the disk driver with a file it cannot write).
 // The silent driver takes over, so the pictures still come at the pace of
